@@ -1,0 +1,161 @@
+// Token-ordered, locked arrays of named cells.
+#include "LogoCore/HandleList.h"
+
+#include "LogoCore/HandleData.h"
+#include "platform/Utf8.h"
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+CHandleList::~CHandleList() {
+    std::vector<CHandleData*> entries;
+    {
+        Guard guard(lock_);
+        entries.swap(entries_);  // nothing is listed any more: Release won't ask us
+    }
+    // Free every value first, while each entry is still held here, so that
+    // cycles through procedure bodies break and no entry dies too early.
+    for (CHandleData* cell : entries) {
+        if (!IsCell(cell)) continue;
+        cell->SetState(kStateTemp, false, 0);
+        cell->FreeValue();
+    }
+    for (CHandleData* cell : entries) {
+        if (!IsCell(cell)) continue;
+        cell->SetType(kTypeEmpty);  // primitives too, so that Release may destroy them
+        Release(cell);
+    }
+}
+
+std::ptrdiff_t CHandleList::IndexOfToken(int32_t token) const {
+    std::ptrdiff_t low = 0;
+    std::ptrdiff_t high = static_cast<std::ptrdiff_t>(entries_.size()) - 1;
+    while (low <= high) {
+        const std::ptrdiff_t mid = (low + high) / 2;
+        const int32_t midToken = entries_[mid]->Token();
+        if (token < midToken)
+            high = mid - 1;
+        else if (token > midToken)
+            low = mid + 1;
+        else
+            return mid;
+    }
+    return -1;
+}
+
+std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
+    if (name.empty()) return -1;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (platform::EqualsIgnoringCase(entries_[i]->Name(), name))
+            return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+bool CHandleList::Insert(CHandleData* cell, int32_t state) {
+    Guard guard(lock_);
+    cell->SetState(state, false, 0);
+    if (state == kStateTemp || state == kStateError || cell->Name().empty()) return false;
+
+    const int32_t token = cell->Token();
+    if (entries_.empty() || entries_.back()->Token() <= token) {
+        entries_.push_back(cell);
+        return true;
+    }
+    if (token < entries_.front()->Token()) {
+        entries_.insert(entries_.begin(), cell);
+        return true;
+    }
+    std::ptrdiff_t low = 0;
+    std::ptrdiff_t high = static_cast<std::ptrdiff_t>(entries_.size()) - 1;
+    std::ptrdiff_t mid = 0;
+    while (low <= high) {
+        mid = (low + high) / 2;
+        const int32_t midToken = entries_[mid]->Token();
+        if (token < midToken)
+            high = mid - 1;
+        else if (token > midToken)
+            low = mid + 1;
+        else
+            break;
+    }
+    if (entries_[mid]->Token() < token) ++mid;
+    entries_.insert(entries_.begin() + mid, cell);
+    return true;
+}
+
+CHandleData* CHandleList::FindByName(std::string_view name) {
+    Guard guard(lock_);
+    const std::ptrdiff_t i = IndexOfName(name);
+    if (i < 0) return nullptr;
+    Reference(entries_[i]);
+    return entries_[i];
+}
+
+CHandleData* CHandleList::FindByToken(int32_t token) {
+    Guard guard(lock_);
+    const std::ptrdiff_t i = IndexOfToken(token);
+    if (i < 0) return nullptr;
+    Reference(entries_[i]);
+    return entries_[i];
+}
+
+void CHandleList::RemoveAt(std::size_t index) {
+    CHandleData* cell = entries_[index];
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+    Release(cell);
+}
+
+void CHandleList::RemoveByName(std::string_view name) {
+    Guard guard(lock_);
+    const std::ptrdiff_t i = IndexOfName(name);
+    if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
+}
+
+void CHandleList::RemoveByToken(int32_t token) {
+    Guard guard(lock_);
+    const std::ptrdiff_t i = IndexOfToken(token);
+    if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
+}
+
+void CHandleList::RemoveAllWithState(int32_t state) {
+    Guard guard(lock_);
+    std::vector<CHandleData*> removed;
+    std::vector<CHandleData*> kept;
+    kept.reserve(entries_.size());
+    for (CHandleData* cell : entries_)
+        (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
+    entries_.swap(kept);
+    for (CHandleData* cell : removed) {
+        cell->SetState(kStateTemp, false, 0);
+        Release(cell);
+    }
+}
+
+// Tokens are unique among the name table's entries, but a variable scope
+// holds many entries of one token: the cell itself must be the entry, or
+// Release would take a stranger out of the list.
+bool CHandleList::IsListed(CHandleData* cell) {
+    Guard guard(lock_);
+    std::ptrdiff_t i = IndexOfToken(cell->Token());
+    if (i < 0) return false;
+    const int32_t token = cell->Token();
+    while (i > 0 && entries_[i - 1]->Token() == token) --i;
+    for (auto n = entries_.size(); static_cast<std::size_t>(i) < n; ++i) {
+        if (entries_[i]->Token() != token) return false;
+        if (entries_[i] == cell) {
+            RemoveAt(static_cast<std::size_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::size_t CHandleList::Size() const {
+    Guard guard(lock_);
+    return entries_.size();
+}
+
+std::vector<CHandleData*> CHandleList::Snapshot() const {
+    Guard guard(lock_);
+    for (CHandleData* cell : entries_) Reference(cell);
+    return entries_;
+}

@@ -1,0 +1,60 @@
+// A locked array of named cells kept in ascending token order: the name
+// table is one, and every variable scope holds one.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+class CHandleData;
+
+class CHandleList {
+  public:
+    static constexpr const char* kClassName = "CHandleList";
+
+    CHandleList() { entries_.reserve(200); }
+    CHandleList(const CHandleList&) = delete;
+    CHandleList& operator=(const CHandleList&) = delete;
+    // Breaks the cycles between entries (a procedure whose body names
+    // itself), then drops the list's references. Entries that others still
+    // hold survive, emptied, until their last holder lets go.
+    ~CHandleList();
+
+    // Sets the cell's state, then enters it in token order unless its name
+    // is empty or the state is TEMP or ERROR. Adopts the caller's reference
+    // when the cell is entered; otherwise the cell stays with the caller.
+    // Answers whether the cell was entered.
+    bool Insert(CHandleData* cell, int32_t state);
+
+    // Found entries come back with one more reference.
+    CHandleData* FindByName(std::string_view name);
+    CHandleData* FindByToken(int32_t token);
+
+    void RemoveByName(std::string_view name);
+    void RemoveByToken(int32_t token);
+    // Every entry in the state (every entry for 0) leaves, in state TEMP.
+    void RemoveAllWithState(int32_t state);
+
+    // Asked by Release before it destroys a cell: when the cell is entered,
+    // it leaves the list and the list's reference is released, and the
+    // answer is yes.
+    bool IsListed(CHandleData* cell);
+
+    std::size_t Size() const;
+    // The entries in order, each with one more reference (for listings).
+    std::vector<CHandleData*> Snapshot() const;
+
+    // Operations are atomic; a caller that finds and then changes an entry
+    // holds this lock across both. It is re-entrant.
+    std::recursive_mutex& Lock() const { return lock_; }
+
+  private:
+    // The index of an entry with the token, or -1.
+    std::ptrdiff_t IndexOfToken(int32_t token) const;
+    std::ptrdiff_t IndexOfName(std::string_view name) const;
+    void RemoveAt(std::size_t index);
+
+    std::vector<CHandleData*> entries_;
+    mutable std::recursive_mutex lock_;
+};

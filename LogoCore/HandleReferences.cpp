@@ -1,0 +1,32 @@
+// Reference counting of value cells.
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
+#include "LogoCore/NameTable.h"
+
+void Reference(CHandleData* h) {
+    if (!IsCell(h)) return;
+    const int32_t type = h->Type();
+    if (type == kTypePrimitive) return;  // primitives are not counted
+    if (type == kTypeDeleted) RaiseInternal("Trying to reference a deleted handle");
+    h->AddCount();
+}
+
+void Release(CHandleData* h) {
+    if (!IsCell(h)) return;
+    const int32_t type = h->Type();
+    if (type == kTypePrimitive) return;
+    if (type == kTypeDeleted) RaiseInternal("Trying to dereference a deleted handle");
+    if (h->DropCount() > 0) return;
+
+    // Only a named cell can be in the name table (an empty name is never
+    // entered, and a cell's name never changes), so only such a cell need
+    // ask. When the table lists it, the table lets go of its entry, and that
+    // release destroys the cell.
+    if (!h->Name().empty()) {
+        h->AddCount();
+        if (NameTable().IsListed(h)) return;
+        if (h->DropCount() > 0) return;  // someone took a reference meanwhile
+    }
+    h->FreeValue();
+    h->Destroy();
+}

@@ -1,0 +1,79 @@
+// Error values: making them, their texts, raising them.
+#include "LogoCore/LogoErrors.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "LogoCore/HandleData.h"
+#include "platform/TextCatalog.h"
+
+namespace {
+
+constexpr std::size_t kMaxMessageLength = 4096;
+
+std::string NumberedErrorText(int32_t number) {
+    return "Error " + std::to_string(number) + "\r\n";
+}
+
+std::string TemplateOf(int32_t number) {
+    return platform::ResourceText(kErrorMessageBase + std::abs(number));
+}
+
+}  // namespace
+
+CHandleData* MakeError(int32_t number, const std::vector<std::string>& arguments) {
+    return MakeError(ErrorHandle(number), arguments);
+}
+
+CHandleData* MakeError(CHandleData* numberOrError, const std::vector<std::string>& arguments) {
+    if (numberOrError == nullptr) return nullptr;
+    std::string templ;
+    if (IsErrorNumber(numberOrError)) {
+        const int32_t number = ErrorNumberOf(numberOrError);
+        if (number == kErrorOutputSignal || number == kErrorStopRequest) return numberOrError;
+        templ = TemplateOf(number);
+        if (templ.empty()) templ = NumberedErrorText(number);
+    } else {
+        templ = numberOrError->Type() == kTypeString ? numberOrError->Text() : std::string();
+        Release(numberOrError);
+    }
+    // A finished message already ends its line; wording it again must not
+    // add a second line end.
+    if (templ.size() >= 2 && templ.compare(templ.size() - 2, 2, "\r\n") == 0)
+        templ.resize(templ.size() - 2);
+
+    std::string text = platform::FormatMessageText(templ, arguments);
+    if (text.size() > kMaxMessageLength) text.resize(kMaxMessageLength);
+    text += "\r\n";
+    try {
+        auto* error = new CHandleData("", text, kNoToken);
+        error->SetState(kStateError, false, 0);
+        return error;
+    } catch (const std::bad_alloc&) {
+        return ErrorHandle(-7);
+    }
+}
+
+std::string ErrorText(const CHandleData* h) {
+    if (!IsError(h)) return {};
+    if (IsErrorNumber(h)) {
+        const int32_t number = ErrorNumberOf(h);
+        if (number == kErrorOutputSignal || number == kErrorStopRequest) return {};
+        std::string text = TemplateOf(number);
+        return text.empty() ? NumberedErrorText(number) : text;
+    }
+    std::string text = h->Type() == kTypeString ? h->Text() : std::string();
+    return text.empty() ? NumberedErrorText(0) : text;
+}
+
+void RaiseError(int32_t number) {
+    throw LogoError{ErrorHandle(number)};
+}
+
+void RaiseError(int32_t number, const std::vector<std::string>& arguments) {
+    throw LogoError{MakeError(number, arguments)};
+}
+
+void RaiseInternal(const std::string& text) {
+    throw InternalError(text);
+}

@@ -1,0 +1,212 @@
+// The name table's operations.
+#include "LogoCore/NameTable.h"
+
+#include <cctype>
+#include <new>
+
+#include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoList.h"
+#include "platform/Utf8.h"
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+CHandleList& NameTable() {
+    static CHandleList table;
+    return table;
+}
+
+namespace {
+
+// The shared pattern of the definition operations. `make` builds a new cell
+// with a fresh token; `change` gives an existing entry its new value.
+// Cells with an empty name are never entered, so they need neither the
+// table's lock nor a search.
+template <typename Make, typename Change>
+CHandleData* Define(std::string_view name, int32_t state, Make make, Change change) {
+    if (name.empty()) {
+        CHandleData* cell = make(NextToken());
+        cell->SetState(state, false, 0);
+        return cell;
+    }
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    if (CHandleData* found = table.FindByName(name)) {
+        if (found->State() == kStateKeyword) {
+            Release(found);
+            return ErrorHandle(kErrorRedefinePrimitive);
+        }
+        change(found);
+        found->SetState(state, false, 0);
+        return found;
+    }
+    CHandleData* cell = make(NextToken());
+    table.Insert(cell, state);
+    return cell;
+}
+
+template <typename Make, typename Change>
+CHandleData* DefineOrNoMemory(std::string_view name, int32_t state, Make make, Change change) {
+    try {
+        return Define(name, state, make, change);
+    } catch (const std::bad_alloc&) {
+        return ErrorHandle(kErrorNoMemory);
+    }
+}
+
+}  // namespace
+
+CHandleData* DefineName(std::string_view name, int32_t type, int32_t state) {
+    return DefineOrNoMemory(
+        name, state,
+        [&](int32_t token) { return new CHandleData(name, CHandleData::OfType{type}, token); },
+        [&](CHandleData* cell) { cell->SetType(type); });
+}
+
+CHandleData* DefineInteger(std::string_view name, int32_t value, int32_t state) {
+    return DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, value, token); },
+        [&](CHandleData* cell) { cell->SetInteger(value); });
+}
+
+CHandleData* DefineBoolean(std::string_view name, bool value, int32_t state) {
+    return DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, value, token); },
+        [&](CHandleData* cell) { cell->SetBoolean(value); });
+}
+
+CHandleData* DefineString(std::string_view name, std::string_view value, int32_t state) {
+    return DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, value, token); },
+        [&](CHandleData* cell) { cell->SetString(value); });
+}
+
+CHandleData* DefineList(std::string_view name, CLogoList* list, int32_t state) {
+    return DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, list, token); },
+        [&](CHandleData* cell) { cell->SetList(list); });
+}
+
+CHandleData* DefineProcedureName(std::string_view name, int32_t state) {
+    return DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, token); },
+        [&](CHandleData* cell) { cell->SetProcedureName(); });
+}
+
+CHandleData* DefineReal(std::string_view name, double value, int32_t state) {
+    const double rounded = RoundReal(value);
+    CHandleData* cell = DefineOrNoMemory(
+        name, state, [&](int32_t token) { return new CHandleData(name, rounded, token); },
+        [&](CHandleData* c) { c->SetReal(rounded); });
+    if (IsErrorNumber(cell)) RaiseError(ErrorNumberOf(cell));
+    return cell;
+}
+
+CHandleData* MakeInfixNode(CHandleData* op, CHandleData* left, CHandleData* right, int32_t state) {
+    CHandleData* cell = CHandleData::MakeInfix(op, left, right, NextToken());
+    cell->SetState(state, false, 0);
+    return cell;
+}
+
+CHandleData* MakeCallNode(CHandleData* callee, CHandleData* argumentTree, int32_t state) {
+    CHandleData* cell = CHandleData::MakeCall(callee, argumentTree, NextToken());
+    cell->SetState(state, false, 0);
+    return cell;
+}
+
+CHandleData* RegisterPrimitive(std::string_view name, PrimitiveHandler handler, int32_t token,
+                               int32_t option, int32_t defaultInputs, int32_t minInputs,
+                               int32_t maxInputs, int32_t precedence) {
+    const std::string lower = platform::LowerCase(name);
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    try {
+        CHandleData* cell = table.FindByName(lower);
+        if (cell) {
+            Release(cell);  // the table keeps its own reference
+        } else {
+            cell = new CHandleData(lower, CHandleData::OfType{kTypePrimitive}, token);
+            if (!table.Insert(cell, kStateKeyword)) {
+                Release(cell);
+                return ErrorHandle(kErrorNoMemory);
+            }
+        }
+        cell->SetPrimitive(handler, option, defaultInputs, minInputs, maxInputs, precedence);
+        cell->SetState(kStateKeyword, false, 0);
+        return cell;
+    } catch (const std::bad_alloc&) {
+        return ErrorHandle(kErrorNoMemory);
+    }
+}
+
+CHandleData* LookupProcedureName(std::string_view name, int32_t state) {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    CHandleData* found = table.FindByName(name);
+    if (!found) {
+        CHandleData* made = DefineName(name, kTypeProcedureName, state);
+        // An entered cell comes back with the table's reference only.
+        if (IsCell(made) && !name.empty() && state != kStateTemp && state != kStateError)
+            Reference(made);
+        return made;
+    }
+    const int32_t type = found->Type();
+    if (type == kTypePrimitive || type == kTypeProcedure || type == kTypeProcedureName)
+        return found;
+    Release(found);
+    return nullptr;
+}
+
+CHandleData* FindName(std::string_view name) {
+    return NameTable().FindByName(name);
+}
+CHandleData* FindToken(int32_t token) {
+    return NameTable().FindByToken(token);
+}
+
+bool IsDefined(std::string_view name) {
+    CHandleData* found = FindName(name);
+    if (!found) return false;
+    const bool defined = found->Type() != kTypeProcedureName;
+    Release(found);
+    return defined;
+}
+
+void EraseName(std::string_view name) {
+    NameTable().RemoveByName(name);
+}
+void RemoveAllWithState(int32_t state) {
+    NameTable().RemoveAllWithState(state);
+}
+
+bool IsDelimiter(unsigned char c) {
+    if ((c >= 1 && c <= 32) || c == 127) return true;
+    switch (c) {
+        case ':':
+        case '"':
+        case '+':
+        case '-':
+        case '*':
+        case '/':
+        case '<':
+        case '=':
+        case '>':
+        case '|':
+        case '(':
+        case ')':
+        case '[':
+        case ']':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsValidName(std::string_view text) {
+    if (text.empty()) return false;
+    const auto first = static_cast<unsigned char>(text[0]);
+    if (std::isdigit(first) || IsDelimiter(first)) return false;
+    if (platform::CountCharacters(text) >= 256) return false;
+    for (char c : text)
+        if (IsDelimiter(static_cast<unsigned char>(c))) return false;
+    return true;
+}

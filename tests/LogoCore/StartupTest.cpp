@@ -1,0 +1,257 @@
+// Interpreter start-up: the primitive tables, LogoCore.dat, priorities,
+// the output-name map and the box seam.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoCoreStartup.h"
+#include "LogoCore/NameTable.h"
+#include "platform/ConfigStore.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCatalog.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CHandleData* Mark(CLogoTask*, CHandleData**, int32_t option, const std::string&) {
+    return ErrorHandle(-1000 - option);  // tells the tests which row's handler is registered
+}
+
+constexpr PrimitiveRow kRows[] = {
+    {Mark, 20, 0, 1, 1, 1, 1},
+    {Mark, 23, 0, 23, 1, 1, 1},
+    {Mark, 36, 0, 36, 1, 2, kUnlimitedInputs},
+};
+constexpr NamedPrimitiveRow kNamed[] = {
+    {Mark, 88, "+", 4, 60, 2, 2, 2},
+    {Mark, 0, nullptr, 0, 0, 0, 0, 0},
+    {Mark, 89, "-", 4, 61, 2, 2, 2},  // after the terminator: never registered
+};
+
+std::vector<VocabularyEntry> Read(const std::string& text) {
+    std::istringstream in(text);
+    return ReadVocabulary(in);
+}
+
+// A scratch directory for the stores and the vocabulary of one test.
+class StartupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("kinetra-startup-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        platform::SetConfigDirectory(dir_);
+        setup_.families = {{kRows, kNamed}};
+        setup_.openBox = [this](const std::string& port) { openedPorts_.push_back(port); };
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void WriteVocabulary(const std::string& text) {
+        setup_.vocabularyFile = dir_ / "LogoCore.dat";
+        std::ofstream(setup_.vocabularyFile, std::ios::binary) << text;
+    }
+
+    static int32_t MachineNumber(const char* name) {
+        int32_t value = 0;
+        EXPECT_TRUE(platform::ReadMachineNumber(name, -999, &value)) << name;
+        return value;
+    }
+
+    fs::path dir_;
+    LogoCoreSetup setup_;
+    std::vector<std::string> openedPorts_;
+};
+
+// Which row a registered name calls: the option its handler reports.
+int32_t OptionOf(const char* name) {
+    CHandleData* cell = FindName(name);
+    if (!cell) return -1;
+    EXPECT_EQ(cell->Type(), kTypePrimitive);
+    EXPECT_EQ(cell->State(), kStateKeyword);
+    const int32_t option = cell->Primitive().option;
+    Release(cell);
+    return option;
+}
+
+}  // namespace
+
+TEST(VocabularyTest, ReadsNamesAndNumbersWhateverTheSpacing) {
+    const auto entries = Read(
+        "  Forward 23\n"
+        "Back\t20\n"
+        "print 20 and more words\n"
+        "pr 20\r\n"
+        "# show 99\n"
+        "\n"
+        "   \n"
+        "lonelyname\n"
+        "last 36");
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[0].name, "forward");
+    EXPECT_EQ(entries[0].token, 23);
+    EXPECT_EQ(entries[1].name, "back");
+    EXPECT_EQ(entries[1].token, 20);
+    EXPECT_EQ(entries[2].name, "print");
+    EXPECT_EQ(entries[3].name, "pr");
+    EXPECT_EQ(entries[3].token, 20);
+    EXPECT_EQ(entries[4].name, "last");
+    EXPECT_EQ(entries[4].token, 36);
+}
+
+TEST(VocabularyTest, SplitsAtTheFirstBlankBeforeAnyTab) {
+    // A blank later on the line wins over an earlier tab: the number is then
+    // read from the text after the blank.
+    const auto entries = Read("name\t23 7\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "name");
+    EXPECT_EQ(entries[0].token, 7);
+}
+
+TEST(VocabularyTest, ALineLongerThan255CharactersGoesOnAsTheNextLine) {
+    const std::string longName(255, 'x');
+    const auto entries = Read(longName + "tail 20\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "tail");
+}
+
+TEST(PrimitiveTableTest, AssemblesInTokenOrderAndReportsRepeatedTokens) {
+    constexpr PrimitiveRow kHigh[] = {{Mark, 50, 0, 0, 0, 0, 0}, {Mark, 5, 0, 0, 0, 0, 0}};
+    constexpr PrimitiveRow kLow[] = {{Mark, 5, 0, 1, 0, 0, 0}, {Mark, 7, 0, 0, 0, 0, 0}};
+    std::vector<std::string> messages;
+    platform::SetMessageSink(
+        [&](platform::MessageKind, std::string_view text) { messages.emplace_back(text); });
+    const auto table = AssembleNumberedTable({{kHigh, {}}, {kLow, {}}});
+    platform::SetMessageSink({});
+
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_EQ(table[0].token, 5);
+    EXPECT_EQ(table[1].token, 5);
+    EXPECT_EQ(table[2].token, 7);
+    EXPECT_EQ(table[3].token, 50);
+    EXPECT_EQ(messages, std::vector<std::string>{"Token 5 out of sequence (comes after token 5)"});
+    EXPECT_EQ(FindPrimitiveRow(table, 7), &table[2]);
+    EXPECT_EQ(FindPrimitiveRow(table, 6), nullptr);
+}
+
+TEST_F(StartupTest, RegistersNamedRowsAndEveryNameOfTheVocabulary) {
+    WriteVocabulary(
+        "  StartupForward 23\nStartupPrint\t20\nstartupshow 20 words\nstartuppr 20\r\n");
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+
+    EXPECT_EQ(OptionOf("startupforward"), 23);
+    EXPECT_EQ(OptionOf("STARTUPPRINT"), 1);
+    EXPECT_EQ(OptionOf("startupshow"), 1);
+    EXPECT_EQ(OptionOf("startuppr"), 1);
+    EXPECT_EQ(OptionOf("-"), -1);  // lies beyond the named table's terminator
+
+    CHandleData* plus = FindName("+");
+    ASSERT_NE(plus, nullptr);
+    EXPECT_EQ(plus->Token(), 88);
+    EXPECT_EQ(plus->Primitive().precedence, 4);
+    EXPECT_EQ(plus->Primitive().option, 60);
+    EXPECT_EQ(plus->Primitive().defaultInputs, 2);
+    Release(plus);
+}
+
+TEST_F(StartupTest, ANameGivenTwiceKeepsTheLaterLine) {
+    WriteVocabulary("startuptwice 20\nstartuptwice 23\n");
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+    EXPECT_EQ(OptionOf("startuptwice"), 23);
+}
+
+TEST_F(StartupTest, AnUnknownTokenEndsTheProcessNamingTheLine) {
+    WriteVocabulary("startupfine 20\nstartupbogus 999\n");
+    const std::string message = platform::FormatResource(2101, {"startupbogus", "999"});
+    ASSERT_FALSE(message.empty());
+    EXPECT_EXIT(InitLogoCore(setup_), ::testing::ExitedWithCode(1), ::testing::HasSubstr(message));
+}
+
+TEST_F(StartupTest, AMissingVocabularyEndsTheProcess) {
+    setup_.vocabularyFile = dir_ / "no-such-file.dat";
+    EXPECT_EXIT(InitLogoCore(setup_), ::testing::ExitedWithCode(1),
+                ::testing::HasSubstr(platform::ResourceText(2100)));
+}
+
+TEST_F(StartupTest, AFirstRunWritesThePriorityDefaultsAndOpensTheBoxOnCom1) {
+    WriteVocabulary("startupfirst 20\n");
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+
+    EXPECT_EQ(MachineNumber("Priority Version"), 5);
+    EXPECT_EQ(MachineNumber("Priority Class"), 128);
+    EXPECT_EQ(MachineNumber("Tasking\\Box Input"), 15);
+    EXPECT_EQ(MachineNumber("Tasking\\Main Thread"), 0);
+    EXPECT_EQ(MachineNumber("Tasking\\Box Sync"), -2);
+    EXPECT_EQ(MachineNumber("Tasking\\Logo"), 0);
+    std::string port;
+    EXPECT_TRUE(platform::ReadMachineText("ControlBox_Port", "", &port));
+    EXPECT_EQ(port, "COM1");
+    EXPECT_EQ(openedPorts_, std::vector<std::string>{"COM1"});
+}
+
+TEST_F(StartupTest, StoredPrioritiesOfTheCurrentVersionAreLeftAsTheUserSetThem) {
+    WriteVocabulary("startupkeep 20\n");
+    platform::WriteMachineNumber("Priority Version", 5);
+    platform::WriteMachineNumber("Priority Class", 32);
+    platform::WriteMachineNumber("Tasking\\Logo", -1);
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+    EXPECT_EQ(MachineNumber("Priority Class"), 32);
+    EXPECT_EQ(MachineNumber("Tasking\\Logo"), -1);
+}
+
+TEST_F(StartupTest, AnUnknownPriorityClassEndsTheProcess) {
+    WriteVocabulary("startupclass 20\n");
+    platform::WriteMachineNumber("Priority Version", 5);
+    platform::WriteMachineNumber("Priority Class", 12345);
+    EXPECT_EXIT(InitLogoCore(setup_), ::testing::ExitedWithCode(1),
+                ::testing::HasSubstr(platform::ResourceText(2104)));
+}
+
+TEST_F(StartupTest, TheNoPortEntryOpensNoBox) {
+    WriteVocabulary("startupnoport 20\n");
+    platform::WriteMachineText("ControlBox_Port", platform::ResourceText(1002));
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+    EXPECT_TRUE(openedPorts_.empty());
+}
+
+TEST_F(StartupTest, FillsTheOutputNamesAndTheObjectKinds) {
+    WriteVocabulary("startupmaps 20\n");
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+
+    const auto& outputs = OutputNameMap();
+    for (int i = 0; i < 8; ++i) {
+        const std::string letter(1, static_cast<char>('A' + i));
+        for (int id = 1104; id <= 1107; ++id) {
+            const std::string name = platform::FormatResource(id, {letter});
+            ASSERT_TRUE(outputs.count(name)) << name;
+            EXPECT_EQ(outputs.at(name), i + 9) << name;
+        }
+    }
+    EXPECT_EQ(outputs.size(), 32u) << "the four output-name texts must give distinct names";
+
+    const auto& kinds = ObjectKindTable();
+    ASSERT_EQ(kinds.size(), 6u);
+    const int32_t types[] = {1, 4, 6, 3, 2, 7};
+    const int32_t texts[] = {3100, 3101, 3105, 3102, 3103, 3104};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(kinds[i].first, types[i]);
+        EXPECT_EQ(kinds[i].second, platform::ResourceText(texts[i]));
+        EXPECT_FALSE(kinds[i].second.empty());
+    }
+}
+
+TEST_F(StartupTest, ShutDownStopsTasksBeforeClosingTheBox) {
+    std::vector<std::string> calls;
+    setup_.stopAllTasks = [&] { calls.push_back("stop"); };
+    setup_.closeBox = [&] { calls.push_back("close"); };
+    ExitLogoCore(setup_);
+    EXPECT_EQ(calls, (std::vector<std::string>{"stop", "close"}));
+}
