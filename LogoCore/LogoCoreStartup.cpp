@@ -76,14 +76,18 @@ bool RegisterVocabulary(const std::vector<PrimitiveRow>& table, const std::files
     return true;
 }
 
+// The map is looked up with exact case, so each name is entered with the
+// letter in upper and in lower case: "talkto "a" is what a student types.
 void FillOutputNameMap() {
     auto& map = OutputNames();
     map.clear();
     for (int32_t i = 0; i < 8; ++i) {
-        const std::string letter(1, static_cast<char>('A' + i));
-        for (int32_t id = 1104; id <= 1107; ++id) {
-            std::string name = platform::FormatResource(id, {letter});
-            if (!name.empty()) map[name] = i + 9;
+        for (char first : {'A', 'a'}) {
+            const std::string letter(1, static_cast<char>(first + i));
+            for (int32_t id = 1104; id <= 1107; ++id) {
+                std::string name = platform::FormatResource(id, {letter});
+                if (!name.empty()) map[name] = i + 9;
+            }
         }
     }
 }

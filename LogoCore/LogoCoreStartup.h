@@ -52,7 +52,7 @@ struct VocabularyEntry {
 std::vector<VocabularyEntry> ReadVocabulary(std::istream& in);
 inline constexpr const char* kVocabularyFileName = "LogoCore.dat";
 
-// Output names ("A", "motora", ...) to the values 9..16 of outputs A..H;
+// Output names ("A", "a", "motorA", "motora", ...) to the values 9..16 of outputs A..H;
 // looked up with exact case.
 const std::map<std::string, int32_t>& OutputNameMap();
 // (page-object type code, display name), in the order start-up fills it.

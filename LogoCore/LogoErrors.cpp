@@ -6,6 +6,7 @@
 
 #include "LogoCore/HandleData.h"
 #include "platform/TextCatalog.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -43,7 +44,9 @@ CHandleData* MakeError(CHandleData* numberOrError, const std::vector<std::string
         templ.resize(templ.size() - 2);
 
     std::string text = platform::FormatMessageText(templ, arguments);
-    if (text.size() > kMaxMessageLength) text.resize(kMaxMessageLength);
+    // Counted in characters, so that a long argument is never cut inside one.
+    if (text.size() > kMaxMessageLength)
+        text = std::string(platform::FirstCharacters(text, kMaxMessageLength));
     text += "\r\n";
     try {
         auto* error = new CHandleData("", text, kNoToken);

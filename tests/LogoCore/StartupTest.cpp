@@ -228,14 +228,16 @@ TEST_F(StartupTest, FillsTheOutputNamesAndTheObjectKinds) {
 
     const auto& outputs = OutputNameMap();
     for (int i = 0; i < 8; ++i) {
-        const std::string letter(1, static_cast<char>('A' + i));
-        for (int id = 1104; id <= 1107; ++id) {
-            const std::string name = platform::FormatResource(id, {letter});
-            ASSERT_TRUE(outputs.count(name)) << name;
-            EXPECT_EQ(outputs.at(name), i + 9) << name;
+        for (char first : {'A', 'a'}) {
+            const std::string letter(1, static_cast<char>(first + i));
+            for (int id = 1104; id <= 1107; ++id) {
+                const std::string name = platform::FormatResource(id, {letter});
+                ASSERT_TRUE(outputs.count(name)) << name;
+                EXPECT_EQ(outputs.at(name), i + 9) << name;
+            }
         }
     }
-    EXPECT_EQ(outputs.size(), 32u) << "the four output-name texts must give distinct names";
+    EXPECT_EQ(outputs.size(), 64u) << "the four output-name texts must give distinct names";
 
     const auto& kinds = ObjectKindTable();
     ASSERT_EQ(kinds.size(), 6u);
