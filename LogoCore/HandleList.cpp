@@ -44,6 +44,9 @@ std::ptrdiff_t CHandleList::IndexOfToken(int32_t token) const {
 
 std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
     if (name.empty()) return -1;
+    // Entries keep only the first 255 characters of their names: a longer
+    // name is the same name as its cut form.
+    name = platform::FirstCharacters(name, kMaxNameLength);
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (platform::EqualsIgnoringCase(entries_[i]->Name(), name))
             return static_cast<std::ptrdiff_t>(i);

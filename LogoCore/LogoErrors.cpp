@@ -17,7 +17,9 @@ std::string NumberedErrorText(int32_t number) {
 }
 
 std::string TemplateOf(int32_t number) {
-    return platform::ResourceText(kErrorMessageBase + std::abs(number));
+    const int64_t magnitude = number < 0 ? -static_cast<int64_t>(number) : number;
+    if (magnitude > 99999) return {};
+    return platform::ResourceText(kErrorMessageBase + static_cast<int32_t>(magnitude));
 }
 
 }  // namespace

@@ -44,8 +44,12 @@ TEST(ConcurrencyTest, ThreadsShareReleaseAndLookUpCellsWithoutLosingAny) {
 
                 // A name of this thread's own, made, found and erased; and
                 // one name all threads share.
+                // A new entry comes back with the table's reference only, an
+                // existing one with a reference for the caller.
+                CHandleData* before = FindName(mine);
                 CHandleData* named = DefineString(mine, "x", kStateGlobal);
-                Reference(named);
+                if (!before) Reference(named);
+                Release(before);
                 CHandleData* found = FindName(mine);
                 if (found != named) ++failures;
                 Release(found);
