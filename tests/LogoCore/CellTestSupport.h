@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoList.h"
 #include "platform/TextCatalog.h"
 
 // One reference to a cell, released when the test ends, also when an
@@ -22,15 +24,24 @@ using CellRef = std::unique_ptr<CHandleData, CellReleaser>;
 inline CellRef Word(std::string_view text, std::string_view name = "", int32_t token = kNoToken) {
     return CellRef(new CHandleData(name, text, token));
 }
-inline CellRef Int(int32_t value) {
+// An unnamed integer, real or truth value.
+template <typename T>
+CellRef Value(T value) {
     return CellRef(new CHandleData("", value, kNoToken));
 }
-inline CellRef Real(double value) {
-    return CellRef(new CHandleData("", value, kNoToken));
+inline CellRef ListOf(std::initializer_list<CHandleData*> elements) {
+    CellRef cell(new CHandleData("", CHandleData::OfType{kTypeList}, kNoToken));
+    for (CHandleData* e : elements) cell->ListValue()->Add(e);
+    return cell;
 }
 
-// The handle a Logo error carried, owned by the caller; null when the call
-// did not raise one.
+inline std::string Repeat(std::string_view unit, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) text += unit;
+    return text;
+}
+
+// The handle a Logo error carried, owned by the caller.
 template <typename F>
 CellRef LogoErrorOf(F&& f) {
     try {
@@ -57,10 +68,9 @@ std::string InternalErrorOf(F&& f) {
 // do not come from the formatter under test.
 inline std::string Filled(int32_t id, const std::vector<std::string>& args) {
     std::string text = platform::ResourceText(id);
-    for (std::size_t i = args.size(); i-- > 0;) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string mark = "%" + std::to_string(i + 1);
-        for (auto at = text.find(mark); at != std::string::npos;
-             at = text.find(mark, at + args[i].size()))
+        if (auto at = text.find(mark); at != std::string::npos)
             text.replace(at, mark.size(), args[i]);
     }
     return text;

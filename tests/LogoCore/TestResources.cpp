@@ -1,26 +1,25 @@
-#include "LogoCore/TestResources.h"
+// The resource library holds the error messages and the words for true and
+// false that the tests compare against; it is loaded once, before any test
+// runs, and a missing or malformed one fails them all.
+#include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/DataFiles.h"
 #include "platform/TextCatalog.h"
 
-void ResourceEnvironment::SetUp() {
-    const auto file = platform::FindDataFile(platform::kResourceFileName);
-    if (!file) {
-        std::fprintf(stderr, "resource library %s not found; set KINETRA_DATA_DIR\n",
-                     std::string(platform::kResourceFileName).c_str());
-        FAIL() << "resource library not found";
-    }
-    std::string error;
-    if (!platform::ResourceLibrary().Load(*file, &error)) {
-        std::fprintf(stderr, "resource library not loaded: %s\n", error.c_str());
-        FAIL() << "resource library not loaded: " << error;
-    }
-}
-
 namespace {
+
+class ResourceEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const auto file = platform::FindDataFile(platform::kResourceFileName);
+        ASSERT_TRUE(file) << "resource library not found; set KINETRA_DATA_DIR";
+        std::string error;
+        ASSERT_TRUE(platform::ResourceLibrary().Load(*file, &error))
+            << "resource library not loaded: " << error;
+    }
+};
 
 // Registered before main() runs; gtest owns and deletes the environment.
 [[maybe_unused]] ::testing::Environment* const gResources =
