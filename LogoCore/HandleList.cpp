@@ -13,15 +13,18 @@ CHandleList::~CHandleList() {
         entries.swap(entries_);  // nothing is listed any more: Release won't ask us
     }
     // Free every value first, while each entry is still held here, so that
-    // cycles through procedure bodies break and no entry dies too early.
+    // cycles through procedure bodies break and no entry dies too early. A
+    // freed entry becomes empty, not deleted, since bodies freed later
+    // still let go of it. Primitives are not counted and stay as they are
+    // until no body can refer to them.
     for (CHandleData* cell : entries) {
-        if (!IsCell(cell)) continue;
+        if (!IsCell(cell) || cell->Type() == kTypePrimitive) continue;
         cell->SetState(kStateTemp, false, 0);
-        cell->FreeValue();
+        cell->SetType(kTypeEmpty);
     }
     for (CHandleData* cell : entries) {
         if (!IsCell(cell)) continue;
-        cell->SetType(kTypeEmpty);  // primitives too, so that Release may destroy them
+        cell->SetType(kTypeEmpty);
         Release(cell);
     }
 }

@@ -7,9 +7,11 @@
 #include <optional>
 
 #include "LogoCore/HandleData.h"
+#include "LogoCore/LogoTask.h"
 #include "LogoCore/NameTable.h"
 #include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
+#include "platform/FatalSignals.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/Priority.h"
@@ -24,6 +26,7 @@ constexpr int32_t kTextThreadPriorityFailed = 2103;
 constexpr int32_t kTextPriorityClassFailed = 2104;
 constexpr int32_t kTextNoPort = 1002;
 constexpr std::size_t kMaxLine = 255;
+constexpr int kShutdownWaitMilliseconds = 2000;
 
 std::map<std::string, int32_t>& OutputNames() {
     static std::map<std::string, int32_t> map;
@@ -193,6 +196,7 @@ std::vector<VocabularyEntry> ReadVocabulary(std::istream& in) {
 }
 
 int InitLogoCore(const LogoCoreSetup& setup) {
+    platform::InstallFatalSignalHandlers();
     if (!RegisterNamedPrimitives(setup.families)) return 0;
     const std::vector<PrimitiveRow> table = AssembleNumberedTable(setup.families);
     if (!RegisterVocabulary(table, setup.vocabularyFile)) return 0;
@@ -204,6 +208,9 @@ int InitLogoCore(const LogoCoreSetup& setup) {
 }
 
 void ExitLogoCore(const LogoCoreSetup& setup) {
-    if (setup.stopAllTasks) setup.stopAllTasks();
+    StopAll();
     if (setup.closeBox) setup.closeBox();
+    // Tasks see the stop request within one primitive; waiting for them
+    // keeps them from running on while the process tears down.
+    WaitForAllTasks(kShutdownWaitMilliseconds);
 }

@@ -20,8 +20,6 @@ struct LogoCoreSetup {
     // Empty while there is no box layer.
     std::function<void(const std::string& port)> openBox;
     std::function<void()> closeBox;
-    // Stops every task; empty until there are tasks.
-    std::function<void()> stopAllTasks;
     // LogoCore.dat to read; empty: search the data directories for it.
     std::filesystem::path vocabularyFile;
 };
@@ -33,7 +31,7 @@ struct LogoCoreSetup {
 // or when a priority cannot be set.
 int InitLogoCore(const LogoCoreSetup& setup);
 
-// Stops every task, then closes the box link.
+// Stops every task, closes the box link and waits a little for the tasks to end.
 void ExitLogoCore(const LogoCoreSetup& setup);
 
 // The numbered rows of all families in token order, with a message for

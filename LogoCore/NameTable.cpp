@@ -3,9 +3,13 @@
 
 #include <cctype>
 #include <new>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
+#include "LogoCore/LogoProcedure.h"
 #include "platform/Utf8.h"
 
 using Guard = std::lock_guard<std::recursive_mutex>;
@@ -209,4 +213,79 @@ bool IsValidName(std::string_view text) {
     for (char c : text)
         if (IsDelimiter(static_cast<unsigned char>(c))) return false;
     return true;
+}
+
+void DeclareVariableName(std::string_view name, int32_t state) {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    CHandleData* found = table.FindByName(name);
+    CHandleData* entry = DefineName(name, kTypeVariable, state);
+    if (found) {
+        // An existing entry comes back with a reference for the caller.
+        Release(entry);
+        Release(found);
+    }
+}
+
+namespace {
+
+// Counts, for each candidate, how often the bodies of the candidates refer
+// to it (inside infix and call nodes too).
+void CountReferences(CHandleData* item, const std::unordered_set<CHandleData*>& candidates,
+                     std::unordered_map<CHandleData*, int32_t>& counts) {
+    if (!IsCell(item)) return;
+    if (candidates.count(item)) ++counts[item];
+    if (item->Type() == kTypeInfix) {
+        CountReferences(item->InfixOperator(), candidates, counts);
+        CountReferences(item->InfixLeft(), candidates, counts);
+        CountReferences(item->InfixRight(), candidates, counts);
+    } else if (item->Type() == kTypeCall) {
+        CountReferences(item->Callee(), candidates, counts);
+        for (CHandleData* const* a = item->CallArguments(); a && *a; ++a)
+            CountReferences(*a, candidates, counts);
+    }
+}
+
+}  // namespace
+
+void RemoveProcedures() {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    std::unordered_set<CHandleData*> candidates;
+    std::vector<CHandleData*> held;  // one reference each, ours
+    for (CHandleData* cell : table.Snapshot()) {
+        if (cell->State() == kStateProc) {
+            candidates.insert(cell);
+            held.push_back(cell);
+        } else {
+            Release(cell);
+        }
+    }
+    table.RemoveAllWithState(kStateProc);
+
+    // Procedures that call themselves or each other hold each other's
+    // entries through their bodies. Those that nothing else holds (no code
+    // compiled earlier, no running task's body) are garbage: trial
+    // deletion finds them, and they let go of their procedures.
+    for (bool changed = true; changed;) {
+        std::unordered_map<CHandleData*, int32_t> internal;
+        for (CHandleData* cell : candidates) {
+            if (cell->Type() != kTypeProcedure) continue;
+            CLogoProcedure* procedure = cell->Procedure();
+            for (int32_t i = 0; i < procedure->BodyLength(); ++i)
+                CountReferences(procedure->Body()[i], candidates, internal);
+        }
+        changed = false;
+        for (auto it = candidates.begin(); it != candidates.end();) {
+            if ((*it)->Count() - 1 > internal[*it]) {
+                it = candidates.erase(it);
+                changed = true;
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (CHandleData* cell : candidates)
+        if (cell->Type() == kTypeProcedure) cell->SetProcedureName();
+    for (CHandleData* cell : held) Release(cell);
 }

@@ -52,11 +52,17 @@ CHandleData* RegisterPrimitive(std::string_view name, PrimitiveHandler handler, 
 // reference for the caller; null when the name belongs to another kind.
 CHandleData* LookupProcedureName(std::string_view name, int32_t state);
 
+// Makes sure the name has a variable-name entry in the state (an existing
+// entry is renewed as one, as DefineName does).
+void DeclareVariableName(std::string_view name, int32_t state);
+
 CHandleData* FindName(std::string_view name);  // with one reference, or null
 CHandleData* FindToken(int32_t token);         // with one reference, or null
 bool IsDefined(std::string_view name);         // an entry that is not a bare procedure name
 void EraseName(std::string_view name);
 void RemoveAllWithState(int32_t state);
+// Removes every procedure the procedures page defined, before it is read again.
+void RemoveProcedures();
 
 // Whether a user may give the text as a name to a procedure, variable or
 // page object.

@@ -32,7 +32,7 @@ constexpr PrimitiveRow kRows[] = {
 constexpr NamedPrimitiveRow kNamed[] = {
     {Mark, 88, "+", 4, 60, 2, 2, 2},
     {Mark, 0, nullptr, 0, 0, 0, 0, 0},
-    {Mark, 89, "-", 4, 61, 2, 2, 2},  // after the terminator: never registered
+    {Mark, 89, "startupafterend", 4, 61, 2, 2, 2},  // after the terminator: never registered
 };
 
 std::vector<VocabularyEntry> Read(const std::string& text) {
@@ -151,7 +151,7 @@ TEST_F(StartupTest, RegistersNamedRowsAndEveryNameOfTheVocabulary) {
     EXPECT_EQ(OptionOf("STARTUPPRINT"), 1);
     EXPECT_EQ(OptionOf("startupshow"), 1);
     EXPECT_EQ(OptionOf("startuppr"), 1);
-    EXPECT_EQ(OptionOf("-"), -1);  // lies beyond the named table's terminator
+    EXPECT_EQ(OptionOf("startupafterend"), -1);  // lies beyond the named table's terminator
 
     CHandleData* plus = FindName("+");
     ASSERT_NE(plus, nullptr);
@@ -248,12 +248,4 @@ TEST_F(StartupTest, FillsTheOutputNamesAndTheObjectKinds) {
         EXPECT_EQ(kinds[i].second, platform::ResourceText(texts[i]));
         EXPECT_FALSE(kinds[i].second.empty());
     }
-}
-
-TEST_F(StartupTest, ShutDownStopsTasksBeforeClosingTheBox) {
-    std::vector<std::string> calls;
-    setup_.stopAllTasks = [&] { calls.push_back("stop"); };
-    setup_.closeBox = [&] { calls.push_back("close"); };
-    ExitLogoCore(setup_);
-    EXPECT_EQ(calls, (std::vector<std::string>{"stop", "close"}));
 }

@@ -1,0 +1,503 @@
+// The evaluator: items, primitive and procedure calls, infix nodes,
+// parenthesised calls and the execution of bodies.
+#include "LogoCore/Evaluator.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoList.h"
+#include "LogoCore/LogoProcedure.h"
+#include "LogoCore/LogoTask.h"
+#include "LogoCore/VariableList.h"
+#include "platform/NumberText.h"
+#include "platform/TextCatalog.h"
+#include "platform/Threads.h"
+
+namespace {
+
+constexpr int32_t kTokenStop = 116;
+
+bool IsSignal(const CHandleData* h, int32_t number) {
+    return h == ErrorHandle(number);
+}
+
+// Raises an error item of a body: the exception gets a reference of its own.
+[[noreturn]] void RaiseItem(CHandleData* item) {
+    Reference(item);
+    throw LogoError{item};
+}
+
+// Releases the item when evaluation ends, however it ends.
+class ReleaseAtEnd {
+  public:
+    explicit ReleaseAtEnd(CHandleData* h) : h_(h) {}
+    ~ReleaseAtEnd() {
+        if (h_) Release(h_);
+    }
+    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
+    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
+
+  private:
+    CHandleData* h_;
+};
+
+std::string NameOf(CHandleData* item) {
+    if (IsCell(item) && !item->Name().empty()) return item->Name();
+    return PrintedText(item);
+}
+
+void CheckRunnable(CLogoTask* task) {
+    if (task->StopRequested()) RaiseError(kErrorStopRequest);
+    if (platform::StackNearlyExhausted()) RaiseError(-67);
+}
+
+// An error that a conversion left with "%1" in place gets the name of the
+// primitive that received the input.
+CHandleData* NameInError(CHandleData* error, const std::string& name) {
+    if (IsCell(error) && error->Type() == kTypeString &&
+        error->Text().find("%1") != std::string::npos)
+        return MakeError(error, {name});
+    return error;
+}
+
+CHandleData* CallHandler(CHandleData* primitive, CLogoTask* task, CHandleData** inputs) {
+    const PrimitiveDescriptor& d = primitive->Primitive();
+    CHandleData* result;
+    try {
+        result = d.handler(task, inputs, d.option, primitive->Name());
+    } catch (LogoError& e) {
+        e.handle = NameInError(e.handle, primitive->Name());
+        throw;
+    }
+    if (IsError(result)) throw LogoError{NameInError(result, primitive->Name())};
+    return result;
+}
+
+// Evaluates one input of a primitive. The output primitive's signal inside
+// it hands over the value it carries.
+CHandleData* EvaluateInput(CHandleData* item, CLogoTask* task, InputStream* stream,
+                           const std::string& receiver) {
+    try {
+        return Evaluate(item, task, stream, false);
+    } catch (LogoError& e) {
+        if (!IsSignal(e.handle, kErrorOutputSignal)) throw;
+        CHandleData* value = task->TakeOutput();
+        if (!value) RaiseError(-18, {NameOf(item), receiver});
+        return value;
+    }
+}
+
+void ReleaseAll(std::vector<CHandleData*>& values) {
+    for (CHandleData* v : values) Release(v);
+    values.clear();
+}
+
+// Evaluates items until the stream ends, an item outputs nothing or the
+// limit is reached.
+std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
+                                        const std::string& receiver) {
+    std::vector<CHandleData*> values;
+    values.reserve(limit < 8 ? limit + 1 : 8);
+    try {
+        while (values.size() < limit && !stream->AtEnd()) {
+            CHandleData* item = *stream->cursor++;
+            CHandleData* value = EvaluateInput(item, task, stream, receiver);
+            if (!value) break;
+            values.push_back(value);
+        }
+    } catch (...) {
+        ReleaseAll(values);
+        throw;
+    }
+    return values;
+}
+
+CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task,
+                            std::vector<CHandleData*>& values) {
+    values.push_back(nullptr);
+    return CallHandler(primitive, task, values.data());
+}
+
+CHandleData* EvaluateVariable(CHandleData* item, CLogoTask* task) {
+    CHandleData* variable = task->FindVariable(item->Name());
+    if (!variable || variable->Type() == kTypeEmpty) {
+        Release(variable);
+        RaiseError(-17, {item->Name()});
+    }
+    return variable;  // the scope's cell: never changed in place, so it may be shared
+}
+
+CHandleData* EvaluateInfix(CHandleData* node, CLogoTask* task, InputStream* stream) {
+    CHandleData* op = node->InfixOperator();
+    if (!op) return Evaluate(node->InfixLeft(), task, nullptr, false);
+    CHandleData* left = Evaluate(node->InfixLeft(), task, nullptr, false);
+    if (!left) RaiseError(-18, {op->Name(), NameOf(node->InfixLeft())});
+    CHandleData* right;
+    try {
+        right = Evaluate(node->InfixRight(), task, stream, false);
+    } catch (...) {
+        Release(left);
+        throw;
+    }
+    if (!right) {
+        Release(left);
+        RaiseError(-18, {op->Name(), NameOf(node->InfixRight())});
+    }
+    CHandleData* inputs[] = {left, right, nullptr};
+    return CallHandler(op, task, inputs);
+}
+
+CHandleData* CallProcedure(CHandleData* callee, CLogoTask* task, InputStream* stream) {
+    CLogoProcedure* procedure = callee->Procedure();
+    CHandleData** inputs = CollectInputs(procedure, task, stream, callee->Name());
+    try {
+        CHandleData* result = Execute(procedure, task, inputs, callee->Name());
+        FreeInputs(inputs, procedure->InputCount());
+        return result;
+    } catch (...) {
+        FreeInputs(inputs, procedure->InputCount());
+        throw;
+    }
+}
+
+// One item of a body at statement level.
+CHandleData* RunItem(CHandleData* item, CLogoTask* task, InputStream* stream) {
+    if (IsError(item)) RaiseItem(item);
+    switch (item->Type()) {
+        case kTypePrimitive:
+            return CallPrimitive(item, task, stream);
+        case kTypeProcedure:
+            return CallProcedure(item, task, stream);
+        case kTypeInteger:
+        case kTypeReal:
+        case kTypeString:
+        case kTypeList:
+        case kTypeBoolean:
+        case kTypeVariable:
+        case kTypeInfix:
+            return Evaluate(item, task, nullptr, false);
+        case kTypeCall:
+            return CallParenthesised(item, task);
+        case kTypeDeleted:
+            RaiseInternal("CLogoProcedure - Trying to Execute a deleted handle");
+        default:
+            RaiseError(-1, {PrintedText(item)});
+    }
+}
+
+// Keeps a procedure and the scope of its call for as long as it runs.
+class CallFrame {
+  public:
+    CallFrame(CLogoProcedure* procedure, CLogoTask* task, bool named)
+        : procedure_(procedure), task_(task), named_(named) {
+        if (named_) task_->PushScope(new CVariableList());
+        procedure_->AddRef();
+    }
+    ~CallFrame() {
+        if (named_) task_->PopScope();
+        procedure_->Release();
+    }
+    CallFrame(const CallFrame&) = delete;
+    CallFrame& operator=(const CallFrame&) = delete;
+
+  private:
+    CLogoProcedure* procedure_;
+    CLogoTask* task_;
+    bool named_;
+};
+
+void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs) {
+    if (!inputs) return;
+    const auto& names = procedure->Inputs();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        CHandleData* value = inputs[i];
+        inputs[i] = nullptr;  // the scope owns it now
+        task->BindInput(names[i], value);
+    }
+}
+
+// The error that leaves a named procedure names it, once: an error already
+// worded so passes through enclosing procedures unchanged.
+CHandleData* AttributeError(CHandleData* error, const std::string& name) {
+    if (IsCell(error) && error->Attributed()) return error;
+    std::string text = ErrorText(error);
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+        text.resize(text.size() - 2);
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    Release(error);
+    CHandleData* attributed = MakeError(-23, {text, name});
+    if (IsCell(attributed)) attributed->SetAttributed(true);
+    return attributed;
+}
+
+CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs,
+                     const std::string& name) {
+    const bool named = !name.empty();
+    std::vector<CHandleData*> tailInputs;
+    CHandleData* result = nullptr;
+    for (;;) {
+        BindInputs(procedure, task, tailInputs.empty() ? inputs : tailInputs.data());
+        tailInputs.clear();
+        InputStream stream{procedure->Body()};
+        bool tailCall = false;
+        while (!stream.AtEnd()) {
+            CHandleData* item = *stream.cursor++;
+            if (task->StopRequested()) RaiseError(kErrorStopRequest);
+            CHandleData* value;
+            if (named && IsCell(item) && item->Type() == kTypeProcedure &&
+                item->Procedure() == procedure) {
+                // A call of itself as the last item rebinds in this scope and
+                // starts again: self-recursion in last position needs no stack.
+                CHandleData** next = CollectInputs(procedure, task, &stream, item->Name());
+                if (stream.AtEnd()) {
+                    tailInputs.assign(next, next + procedure->InputCount() + 1);
+                    delete[] next;
+                    tailCall = true;
+                    break;
+                }
+                try {
+                    value = Execute(procedure, task, next, item->Name());
+                } catch (...) {
+                    FreeInputs(next, procedure->InputCount());
+                    throw;
+                }
+                FreeInputs(next, procedure->InputCount());
+            } else {
+                value = RunItem(item, task, &stream);
+            }
+            if (!value) continue;
+            if (procedure->BodyLength() != 1) {
+                const std::string text = PrintedText(value);
+                Release(value);
+                RaiseError(-1, {text});
+            }
+            result = value;
+        }
+        if (!tailCall) return result;
+        platform::SleepMilliseconds(0);
+        try {
+            CheckRunnable(task);
+        } catch (...) {
+            for (CHandleData* value : tailInputs) Release(value);
+            throw;
+        }
+    }
+}
+
+}  // namespace
+
+std::string PrintedText(CHandleData* value, bool quoted) {
+    if (!IsCell(value)) return {};
+    switch (value->Type()) {
+        case kTypeInteger:
+            return std::to_string(value->IntegerValue());
+        case kTypeReal:
+            return platform::FormatGeneral(value->RealValue());
+        case kTypeString:
+            return quoted ? "\"|" + value->Text() + "|" : value->Text();
+        case kTypeList: {
+            std::string text = "[";
+            CLogoList* list = value->ListValue();
+            for (std::size_t i = 0; i < list->Size(); ++i) {
+                if (i) text += ' ';
+                text += PrintedText(list->ElementAt(i), quoted);
+            }
+            return text + "]";
+        }
+        case kTypeBoolean:
+            return (quoted ? "\"" : "") +
+                   platform::ResourceText(value->BooleanValue() ? kTextTrue : kTextFalse);
+        case kTypePrimitive:
+        case kTypeProcedure:
+        case kTypeProcedureName:
+            return value->Name();
+        case kTypeEmpty:
+            return "*** UNKNOWN type ***";
+        default:
+            return "*** ERROR ***";
+    }
+}
+
+CHandleData* Evaluate(CHandleData* item, CLogoTask* task, InputStream* stream, bool release) {
+    ReleaseAtEnd guard(release ? item : nullptr);
+    if (!item) return nullptr;
+    if (IsError(item)) RaiseItem(item);
+    CheckRunnable(task);
+    switch (item->Type()) {
+        case kTypePrimitive:
+            return CallPrimitive(item, task, stream);
+        case kTypeProcedure:
+            return CallProcedure(item, task, stream);
+        case kTypeProcedureName:
+            RaiseError(-1, {item->Name()});
+        case kTypeInteger:
+        case kTypeReal:
+        case kTypeString:
+        case kTypeList:
+        case kTypeBoolean:
+            Reference(item);
+            return item;
+        case kTypeReservedText:
+            RaiseItem(item);
+        case kTypeVariable:
+            return EvaluateVariable(item, task);
+        case kTypeInfix:
+            return EvaluateInfix(item, task, stream);
+        case kTypeCall:
+            return CallParenthesised(item, task);
+        case kTypeDeleted:
+            RaiseError(-20, {"Tried to Evaluate a deleted handle"});
+        default:
+            RaiseInternal("Invalid handle type in call to Evaluate()");
+    }
+}
+
+CHandleData* CallPrimitive(CHandleData* primitive, CLogoTask* task, InputStream* stream) {
+    const PrimitiveDescriptor& d = primitive->Primitive();
+    if (primitive->Token() == kTokenStop) {
+        Release(task->TakeOutput());
+        RaiseError(kErrorOutputSignal);
+    }
+    if (task->StopRequested()) RaiseError(kErrorStopRequest);
+    const std::string& name = primitive->Name();
+    if (!stream) {
+        if (d.minInputs > 0) RaiseError(-3, {name});
+        CHandleData* none[] = {nullptr};
+        return CallHandler(primitive, task, none);
+    }
+    const auto wanted = static_cast<std::size_t>(d.defaultInputs);
+    std::vector<CHandleData*> values = CollectValues(task, stream, wanted, name);
+    if (values.size() < wanted) {
+        ReleaseAll(values);
+        RaiseError(-3, {name});
+    }
+    return CallWithValues(primitive, task, values);
+}
+
+CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
+    CHandleData* callee = node->Callee();
+    CHandleData* const* arguments = node->CallArguments();
+    CHandleData* const none[] = {nullptr};
+    InputStream stream{arguments ? arguments : none};
+    if (IsError(callee)) RaiseItem(callee);
+    switch (callee->Type()) {
+        case kTypePrimitive: {
+            if (!arguments) return CallPrimitive(callee, task, nullptr);
+            const PrimitiveDescriptor& d = callee->Primitive();
+            if (callee->Token() == kTokenStop || task->StopRequested())
+                return CallPrimitive(callee, task, nullptr);
+            const std::string& name = callee->Name();
+            std::vector<CHandleData*> values = CollectValues(task, &stream, SIZE_MAX, name);
+            const auto got = static_cast<int64_t>(values.size());
+            const bool unlimited = d.maxInputs == kUnlimitedInputs;
+            const bool valid = unlimited ? got >= 1 && got >= d.minInputs : got == d.maxInputs;
+            if (!valid) {
+                const int64_t needed = unlimited ? std::max<int64_t>(1, d.minInputs) : d.maxInputs;
+                ReleaseAll(values);
+                if (got < needed) RaiseError(-3, {name});
+                RaiseError(-74);
+            }
+            return CallWithValues(callee, task, values);
+        }
+        case kTypeProcedure: {
+            CLogoProcedure* procedure = callee->Procedure();
+            CHandleData** inputs = CollectInputs(procedure, task, &stream, callee->Name());
+            try {
+                if (!stream.AtEnd()) RaiseError(-74);
+                CHandleData* result = Execute(procedure, task, inputs, callee->Name());
+                FreeInputs(inputs, procedure->InputCount());
+                return result;
+            } catch (...) {
+                FreeInputs(inputs, procedure->InputCount());
+                throw;
+            }
+        }
+        case kTypeProcedureName:
+            RaiseError(-1, {callee->Name()});
+        case kTypeInfix: {
+            CHandleData* result = Evaluate(callee, task, &stream, false);
+            if (!stream.AtEnd()) {
+                Release(result);
+                RaiseError(-74);
+            }
+            return result;
+        }
+        default:
+            RaiseError(-74);
+    }
+}
+
+CHandleData** CollectInputs(CLogoProcedure* procedure, CLogoTask* task, InputStream* stream,
+                            const std::string& name) {
+    const int32_t count = procedure->InputCount();
+    auto** inputs = new CHandleData*[count + 1]();
+    try {
+        for (int32_t i = 0; i < count; ++i) {
+            if (task->StopRequested()) RaiseError(kErrorStopRequest);
+            if (!stream || stream->AtEnd()) RaiseError(-3, {name});
+            CHandleData* item = *stream->cursor++;
+            CHandleData* value;
+            try {
+                value = Evaluate(item, task, stream, false);
+            } catch (LogoError& e) {
+                if (IsSignal(e.handle, kErrorOutputSignal)) RaiseError(-18, {NameOf(item), name});
+                if (IsSignal(e.handle, kErrorStopRequest)) throw;
+                // Worded with the procedure's name, unless already finished.
+                if (IsErrorNumber(e.handle) || !e.handle->Attributed())
+                    e.handle = MakeError(e.handle, {name});
+                throw;
+            }
+            if (!value) RaiseError(-18, {NameOf(item), name});
+            inputs[i] = value;
+        }
+    } catch (...) {
+        FreeInputs(inputs, count);
+        throw;
+    }
+    return inputs;
+}
+
+void FreeInputs(CHandleData** inputs, int32_t count) {
+    if (!inputs) return;
+    for (int32_t i = 0; i < count; ++i) Release(inputs[i]);
+    delete[] inputs;
+}
+
+CHandleData* Execute(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs,
+                     const std::string& name) {
+    if (procedure->BodyLength() == 0) return nullptr;
+    CheckRunnable(task);
+    const bool named = !name.empty();
+    CallFrame frame(procedure, task, named);
+    try {
+        return RunBody(procedure, task, inputs, name);
+    } catch (LogoError& e) {
+        if (!named || IsSignal(e.handle, kErrorStopRequest)) throw;
+        if (IsSignal(e.handle, kErrorOutputSignal)) return task->TakeOutput();
+        e.handle = AttributeError(e.handle, name);
+        throw;
+    }
+}
+
+CHandleData* EvaluateExpression(CLogoProcedure* procedure, CLogoTask* task,
+                                const std::string& what) {
+    if (!procedure || procedure->BodyLength() == 0) RaiseError(-17, {what});
+    procedure->AddRef();
+    struct Drop {
+        CLogoProcedure* p;
+        ~Drop() { p->Release(); }
+    } drop{procedure};
+    InputStream stream{procedure->Body()};
+    CHandleData* item = *stream.cursor++;
+    if (task->StopRequested()) RaiseError(kErrorStopRequest);
+    CHandleData* value = RunItem(item, task, &stream);
+    if (!value) RaiseError(-17, {what});
+    if (!stream.AtEnd()) {
+        Release(value);
+        RaiseError(-4, {"%1", PrintedText(*stream.cursor)});
+    }
+    return value;
+}

@@ -1,0 +1,125 @@
+// Running compiled Logo: procedures, scopes, inputs, output and stop,
+// parenthesised calls, infix nodes and the errors they raise.
+#include <gtest/gtest.h>
+
+#include "LogoCore/Evaluator.h"
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoProcedure.h"
+#include "LogoTestPrimitives.h"
+
+namespace {
+
+#define DEFINE(text) ASSERT_EQ(Define(text), "")
+
+class EvaluatorTest : public ::testing::Test {
+  protected:
+    void SetUp() override { RegisterTestPrimitives(); }
+
+    // Runs text and gives what it printed.
+    std::string Printed(const std::string& text) {
+        host_.Clear();
+        Release(RunHere(text));
+        return host_.Text();
+    }
+    std::string ValueOf(const std::string& text) {
+        CHandleData* value = RunHere(text);
+        std::string result = value ? GetString(value, false) : "<nothing>";
+        Release(value);
+        return result;
+    }
+
+    CaptureHost host_;
+};
+
+}  // namespace
+
+TEST_F(EvaluatorTest, ASingleExpressionIsTheBodysValueAndAnUnusedValueIsAnError) {
+    EXPECT_EQ(ValueOf("3 + 4"), "7");
+    EXPECT_EQ(ValueOf("(3 + 4) * 2"), "14");
+    EXPECT_EQ(ValueOf("3 + 4 * 2"), "11");
+    EXPECT_EQ(ErrorOf("sum 3 4"), Message(-1, {"7"}));
+    EXPECT_EQ(ErrorOf("undefinedprocedure 5"), Message(-1, {"undefinedprocedure"}));
+}
+
+TEST_F(EvaluatorTest, InputsBindDynamicallyAndSettingFindsTheNearestScope) {
+    DEFINE(
+        "to outer :a :b\ninner\nprint :a\nend\n"
+        "to inner\nprint :a + :b\nmake \"a 10\nend\n"
+        "to setsglobal\nmake \"fresh 42\nend\n");
+    EXPECT_EQ(Printed("outer 1 2"), "3\r\n10\r\n");
+    // inner's make changed outer's :a, not a global one.
+    EXPECT_EQ(ErrorOf("print :a"), Message(-17, {":a"}));
+    EXPECT_EQ(Printed("setsglobal print :fresh"), "42\r\n");
+}
+
+TEST_F(EvaluatorTest, LocalsHideOuterVariablesAndNeedAProcedure) {
+    DEFINE("to shadow\nlocal \"g\nmake \"g 2\nprint :g\nend\n");
+    EXPECT_EQ(Printed("make \"g 1 shadow print :g"), "2\r\n1\r\n");
+    EXPECT_EQ(ErrorOf("local \"g"), Message(-16));
+    EXPECT_EQ(ErrorOf("print :nevergiven"), Message(-17, {":nevergiven"}));
+}
+
+TEST_F(EvaluatorTest, SettingAVariableLeavesOtherHoldersOfItsValueAlone) {
+    EXPECT_EQ(Printed("make \"l [1 2] make \"m :l make \"l 5 print :m print :l"), "[1 2]\r\n5\r\n");
+}
+
+TEST_F(EvaluatorTest, OutputAndStopLeaveTheEnclosingProcedure) {
+    DEFINE(
+        "to pick :x\nif :x < 5 [output \"small]\noutput \"big\nend\n"
+        "to early\nprint 1\nstop\nprint 2\nend\n"
+        "to silent\nend\n");
+    EXPECT_EQ(Printed("print pick 3 print pick 7"), "small\r\nbig\r\n");
+    EXPECT_EQ(ErrorOf("pick 3"), Message(-1, {"small"})) << "an output nobody uses";
+    EXPECT_EQ(Printed("early"), "1\r\n");
+    EXPECT_EQ(ErrorOf("output 5"), "") << "at top level the signal ends the run silently";
+    // A primitive whose input outputs nothing lacks an input.
+    EXPECT_EQ(ErrorOf("print silent"), Message(-3, {"print"}));
+    // A procedure whose input outputs nothing names it.
+    DEFINE("to takes :x\nend\nto silent\nend\n");
+    EXPECT_EQ(ErrorOf("takes silent"), Message(-18, {"silent", "takes"}));
+    // A list run as an input that stops instead of outputting.
+    EXPECT_EQ(ErrorOf("print run [stop]"), Message(-18, {"run", "print"}));
+}
+
+TEST_F(EvaluatorTest, ParenthesisedCallsCheckTheirInputCounts) {
+    EXPECT_EQ(ValueOf("(sum 1 2 3 4)"), "10");
+    EXPECT_EQ(ValueOf("(sum 5)"), "5");
+    EXPECT_EQ(ErrorOf("(sum)"), Message(-3, {"sum"}));
+    EXPECT_EQ(ErrorOf("(difference 1 2 3)"), Message(-74));
+    EXPECT_EQ(ErrorOf("(difference 1)"), Message(-3, {"difference"}));
+    DEFINE("to two :a :b\noutput :a * :b\nend\n");
+    EXPECT_EQ(ValueOf("(two 3 4)"), "12");
+    EXPECT_EQ(ErrorOf("(two 3 4 5)"), Message(-74));
+}
+
+TEST_F(EvaluatorTest, AnErrorLeavingAProcedureNamesTheInnermostOnce) {
+    DEFINE("to inner\nprint sum \"x 1\nend\nto outer\ninner\nend\n");
+    const std::string wrong = Message(-4, {"sum", "x"});
+    const std::string expected =
+        Message(-23, {wrong.substr(0, wrong.size() - 3), "inner"});  // less ".\r\n"
+    EXPECT_EQ(ErrorOf("outer"), expected);
+}
+
+TEST_F(EvaluatorTest, ASelfCallInLastPositionRunsInConstantStack) {
+    DEFINE("to count :n\nif :n = 0 [stop]\ncount :n - 1\nend\n");
+    EXPECT_EQ(ErrorOf("count 1000000"), "");
+}
+
+TEST_F(EvaluatorTest, RunawayRecursionIsAnErrorNotACrash) {
+    DEFINE("to deep :n\ndeep :n + 1\nprint :n\nend\n");
+    const std::string error = ErrorOf("deep 1");
+    EXPECT_NE(error.find(Message(-67).substr(0, 20)), std::string::npos) << error;
+}
+
+TEST_F(EvaluatorTest, ARedefinedProcedureKeepsCallersCompiledBefore) {
+    DEFINE("to greet\noutput 1\nend\n");
+    CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
+    CHandleData* code = task->CompileText("print greet", kStateUser);
+    DEFINE("to greet\noutput 2\nend\n");
+    host_.Clear();
+    Release(task->RunCompiled(code));
+    EXPECT_EQ(host_.Text(), "1\r\n");
+    Release(code);
+    CLogoTask::Destroy(task);
+}
