@@ -98,13 +98,6 @@ CLogoTask::CLogoTask(const TalkToContext& selection, bool listed)
     : scope_(&GlobalScope()), listed_(listed), selection_(selection) {}
 
 CLogoTask::~CLogoTask() {
-    if (listed_) {
-        TaskRegistry& registry = Registry();
-        std::lock_guard<std::mutex> guard(registry.lock);
-        auto& tasks = registry.listed;
-        tasks.erase(std::remove(tasks.begin(), tasks.end(), this), tasks.end());
-        registry.changed.notify_all();
-    }
     if (pageObject_) CurrentTaskHost().PageObjectTaskFinished(pageObject_);
     if (IsCell(code_)) {
         // Names this code made while it was read may go when procedures
@@ -124,6 +117,15 @@ CLogoTask::~CLogoTask() {
     Release(reportedError_);
     Release(output_);
     while (scope_ != &GlobalScope()) PopScope();
+    // Last: a task off the list has let go of everything shared, so whoever
+    // waits for the list to empty may tear the interpreter down.
+    if (listed_) {
+        TaskRegistry& registry = Registry();
+        std::lock_guard<std::mutex> guard(registry.lock);
+        auto& tasks = registry.listed;
+        tasks.erase(std::remove(tasks.begin(), tasks.end(), this), tasks.end());
+        registry.changed.notify_all();
+    }
 }
 
 void CLogoTask::Destroy(CLogoTask* task) {

@@ -219,6 +219,13 @@ void DeclareVariableName(std::string_view name, int32_t state) {
     CHandleList& table = NameTable();
     Guard guard(table.Lock());
     CHandleData* found = table.FindByName(name);
+    if (found && found->Type() == kTypeVariable) {
+        // Running bodies refer to this very entry: only its state changes,
+        // never its value, so no task ever sees it half renewed.
+        found->SetState(state, false, 0);
+        Release(found);
+        return;
+    }
     CHandleData* entry = DefineName(name, kTypeVariable, state);
     if (found) {
         // An existing entry comes back with a reference for the caller.

@@ -429,15 +429,8 @@ int ParserDriver::WordEnd(CHandleData** value) {
 }
 
 int ParserDriver::VariableEnd(CHandleData** value) {
-    // A new entry comes back sharing the table's reference, an existing one
-    // with a reference of its own; the lock keeps the two cases apart.
-    std::lock_guard<std::recursive_mutex> guard(NameTable().Lock());
-    CHandleData* existing = FindName(tokenText_);
-    const bool known = existing != nullptr;
-    Release(existing);
     CHandleData* entry = LookupVariableName(tokenText_, state_);
     if (!IsCell(entry)) return kTokenUnusable;
-    if (!known) Reference(entry);
     *value = entry;
     return kTokenVariable;
 }

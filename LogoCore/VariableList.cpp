@@ -56,17 +56,22 @@ void CVariableList::Set(std::string_view name, CHandleData* value, int32_t state
 }
 
 CHandleData* LookupVariableName(std::string_view name, int32_t state) {
-    CHandleList& table = NameTable();
-    Guard guard(table.Lock());
-    if (CHandleData* found = table.FindByName(name)) {
-        if (found->Type() == kTypeVariable) return found;
-        Release(found);
-        return nullptr;
+    CHandleData* entry;
+    {
+        CHandleList& table = NameTable();
+        Guard guard(table.Lock());
+        if (CHandleData* found = table.FindByName(name)) {
+            if (found->Type() == kTypeVariable) return found;
+            Release(found);
+            return nullptr;
+        }
+        entry = DefineName(name, kTypeVariable, state);
+        if (!IsCell(entry)) return nullptr;
+        Reference(entry);  // the caller's, beside the table's
     }
-    CHandleData* entry = DefineName(name, kTypeVariable, state);
-    if (!IsCell(entry)) return nullptr;
+    // Outside the table's lock: scopes are locked before the name table.
     GlobalScope().Declare(name, nullptr, state);
-    return entry;  // shares the table's reference
+    return entry;
 }
 
 void SetVariable(CVariableList& current, std::string_view name, CHandleData* value, int32_t state) {

@@ -47,9 +47,9 @@ class CVariableList {
 CVariableList& GlobalScope();
 
 // The reader's look-up of a name written with a colon: the variable-name
-// entry, made (and declared in the global scope with no value) when absent.
-// It shares the table's reference. Null when the name belongs to another
-// kind of entry.
+// entry with one reference for the caller, made (and declared in the
+// global scope with no value) when absent. Null when the name belongs to
+// another kind of entry.
 CHandleData* LookupVariableName(std::string_view name, int32_t state);
 
 // The variable-setting primitive: declares a variable the name table does

@@ -98,6 +98,13 @@ void InstallFatalSignalHandlers() {
 // The sanitizers keep alternate stacks of their own and free them when a
 // thread ends, so a build with one leaves the stacks to it.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KINETRA_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KINETRA_SANITIZED 1
+#endif
+#endif
+#ifdef KINETRA_SANITIZED
 void PrepareThreadForFaults() {}
 #else
 namespace {

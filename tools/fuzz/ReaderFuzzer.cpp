@@ -37,15 +37,10 @@ void RegisterPrimitives() {
         RegisterPrimitive(row.name, PrimitiveNothing, row.token, 0, 1, 1, 2, 0);
 }
 
-// A procedure whose body calls itself holds its own entry; taking the
-// entries out of the table alone would leave such cycles behind.
-void RemoveProcedures() {
-    for (CHandleData* entry : NameTable().Snapshot()) {
-        if (entry->State() == kStateProc && entry->Type() == kTypeProcedure)
-            entry->SetType(kTypeProcedureName);
-        Release(entry);
-    }
-    RemoveAllWithState(kStateProc);
+// As the procedures page is read again: procedures that call each other
+// hold each other's entries, which RemoveProcedures lets go.
+void ClearProceduresPage() {
+    RemoveProcedures();
     RemoveAllWithState(kStateTemp);
 }
 
@@ -84,11 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     RemoveAllWithState(kStateTask);
 
     // The procedures page.
-    RemoveProcedures();
+    ClearProceduresPage();
     parser.SetDefinitionMode(true);
     ParseCatching(parser, text, kStateProc);
     parser.SetDefinitionMode(false);
-    RemoveProcedures();
+    ClearProceduresPage();
 
     GlobalScope().Clear();
     platform::SetDecimalSeparator('.');
