@@ -61,7 +61,7 @@ BENCHMARK(BM_TailRecursiveCounter)->Unit(benchmark::kMillisecond);
 void BM_TreeRecursiveFibonacci(benchmark::State& state) {
     // fib 15 makes 1973 calls.
     RunCalls(state, "to fib :n\nif :n < 2 [output :n]\noutput (fib :n - 1) + (fib :n - 2)\nend\n",
-             "fib 15", 1973);
+             "make \"result fib 15", 1973);
 }
 BENCHMARK(BM_TreeRecursiveFibonacci)->Unit(benchmark::kMillisecond);
 
