@@ -150,10 +150,14 @@ CHandleData* EvaluateInfix(CHandleData* node, CLogoTask* task, InputStream* stre
     return CallHandler(op, task, inputs);
 }
 
-CHandleData* CallProcedure(CHandleData* callee, CLogoTask* task, InputStream* stream) {
+// Collects a procedure's inputs and runs it. Inside parentheses the
+// arguments must all be used.
+CHandleData* CallProcedure(CHandleData* callee, CLogoTask* task, InputStream* stream,
+                           bool useAll = false) {
     CLogoProcedure* procedure = callee->Procedure();
     CHandleData** inputs = CollectInputs(procedure, task, stream, callee->Name());
     try {
+        if (useAll && !stream->AtEnd()) RaiseError(-74);
         CHandleData* result = Execute(procedure, task, inputs, callee->Name());
         FreeInputs(inputs, procedure->InputCount());
         return result;
@@ -402,19 +406,7 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
             }
             return CallWithValues(callee, task, values);
         }
-        case kTypeProcedure: {
-            CLogoProcedure* procedure = callee->Procedure();
-            CHandleData** inputs = CollectInputs(procedure, task, &stream, callee->Name());
-            try {
-                if (!stream.AtEnd()) RaiseError(-74);
-                CHandleData* result = Execute(procedure, task, inputs, callee->Name());
-                FreeInputs(inputs, procedure->InputCount());
-                return result;
-            } catch (...) {
-                FreeInputs(inputs, procedure->InputCount());
-                throw;
-            }
-        }
+        case kTypeProcedure: return CallProcedure(callee, task, &stream, true);
         case kTypeProcedureName:
             RaiseError(-1, {callee->Name()});
         case kTypeInfix: {
