@@ -35,6 +35,8 @@ class ReleaseOnExit {
     CHandleData* h_;
 };
 
+// Error -64 carries the number's text: its message has no other way to
+// say which number was too big.
 // Error -4 keeps "%1" in place for the name of the primitive that received
 // the input; the evaluator fills it in later.
 [[noreturn]] void RaiseWrongInput(CHandleData* h) {
@@ -109,13 +111,14 @@ int32_t GetInteger(CHandleData* h, bool release) {
             return h->IntegerValue();
         case kTypeReal: {
             const double x = h->RealValue();
-            if (!(x > -2147483649.0 && x < 2147483648.0)) RaiseError(-64);
+            if (!(x > -2147483649.0 && x < 2147483648.0))
+                RaiseError(-64, {platform::FormatGeneral8(x)});
             return static_cast<int32_t>(x);  // toward zero
         }
         case kTypeString: {
             const std::string& text = h->Text();
             const platform::ParsedInteger n = platform::ParseInteger(text);
-            if (n.outOfRange) RaiseError(-64);
+            if (n.outOfRange) RaiseError(-64, {text});
             if (n.used == 0 || n.used != text.size()) RaiseWrongInput(h);
             return static_cast<int32_t>(n.value);
         }
@@ -140,7 +143,7 @@ double GetReal(CHandleData* h, bool release) {
             const platform::ParsedReal r = platform::ParseReal(text);
             // "nan" reads as a number in C; it is no number a student means.
             if (r.used == 0 || r.used != text.size() || std::isnan(r.value)) RaiseWrongInput(h);
-            if (r.outOfRange || std::fabs(r.value) > 2147483647.0) RaiseError(-64);
+            if (r.outOfRange || std::fabs(r.value) > 2147483647.0) RaiseError(-64, {text});
             return RoundReal(r.value);
         }
         case kTypeList:

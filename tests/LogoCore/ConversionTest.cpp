@@ -21,8 +21,11 @@ void ExpectWrongInput(const std::function<void()>& f, const std::string& input) 
     EXPECT_EQ(error->Text(), Filled(20004, {"%1", input}) + "\r\n");
 }
 
-void ExpectTooBig(const std::function<void()>& f) {
-    EXPECT_EQ(LogoErrorOf(f).get(), ErrorHandle(-64));  // a bare number: no argument
+// The number's text goes with -64, so the message never shows a bare "%1".
+void ExpectTooBig(const std::function<void()>& f, const std::string& number) {
+    CellRef error = LogoErrorOf(f);
+    ASSERT_TRUE(IsCell(error.get()));
+    EXPECT_EQ(error->Text(), Filled(20064, {number}) + "\r\n");
 }
 
 // Printed without trailing zeros and never as -0; kept to 8 decimals, halves
@@ -66,8 +69,8 @@ TEST(GetString, TextFormsAndQuoting) {
 TEST(GetNumberOrBoolean, ConversionTable) {
     EXPECT_EQ(GetInteger(Value(-2.7).get(), false), -2);
     EXPECT_DOUBLE_EQ(GetReal(Value(1.234567891).get(), false), 1.23456789);
-    ExpectTooBig([] { GetInteger(Word("2147483648").get(), false); });
-    ExpectTooBig([] { GetReal(Word("2147483648").get(), false); });
+    ExpectTooBig([] { GetInteger(Word("2147483648").get(), false); }, "2147483648");
+    ExpectTooBig([] { GetReal(Word("2147483648").get(), false); }, "2147483648");
     ExpectWrongInput([] { GetInteger(Word("1.5").get(), false); }, "1.5");
     ExpectWrongInput([] { GetReal(Word("12abc").get(), false); }, "12abc");
     ExpectWrongInput([] { GetReal(Word("").get(), false); }, "");
@@ -103,7 +106,7 @@ TEST(ConversionRelease, ReleasesAlsoWhenRaising) {
     EXPECT_EQ(word->Count(), 1);
     // Given the last reference, the message still gets the input's text.
     ExpectWrongInput([] { GetBoolean(Word("maybe").release(), true); }, "maybe");
-    ExpectTooBig([] { GetReal(Word("99999999999").release(), true); });
+    ExpectTooBig([] { GetReal(Word("99999999999").release(), true); }, "99999999999");
     CellRef name(new CHandleData("fd", 70107));
     Reference(name.get());
     EXPECT_EQ(InternalErrorOf([&] { GetBoolean(name.get(), true); }), "Bad Handle in GetBoolean()");
