@@ -127,7 +127,10 @@ void SetPriorities() {
 
 void OpenBox(const LogoCoreSetup& setup) {
     std::string port;
-    platform::ReadMachineText("ControlBox_Port", "COM1", &port);
+    if (setup.port)
+        port = *setup.port;
+    else
+        platform::ReadMachineText("ControlBox_Port", "COM1", &port);
     if (port == platform::ResourceText(kTextNoPort)) return;
     if (setup.openBox) setup.openBox(port);
 }

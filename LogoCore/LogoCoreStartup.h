@@ -6,6 +6,7 @@
 #include <functional>
 #include <istream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ struct LogoCoreSetup {
     // Empty while there is no box layer.
     std::function<void(const std::string& port)> openBox;
     std::function<void()> closeBox;
+    // The box's port for this run instead of the stored one (not stored).
+    std::optional<std::string> port;
     // LogoCore.dat to read; empty: search the data directories for it.
     std::filesystem::path vocabularyFile;
 };

@@ -1,22 +1,99 @@
-// kinetra: starts the interpreter with every primitive family and reports
-// what is ready. The command centre comes with the terminal front end.
+// kinetra: the command centre in a terminal.
+//
+//     kinetra [--port NAME] [--config DIR] [--procedures FILE] [PROJECT]
+#include <getopt.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include "LogoCore/LogoCoreStartup.h"
-#include "LogoCore/NameTable.h"
+#include "LogoCore/LogoTask.h"
+#include "LogoCore/MainThreadCall.h"
+#include "app/CommandCentre.h"
+#include "app/Startup.h"
+#include "app/TerminalFrontEnd.h"
 #include "box/BoxPrimitives.h"
+#include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "platform/TextCatalog.h"
+#include "platform/ThreadQueue.h"
 #include "project/ProjectPrimitives.h"
 
 namespace {
 
-// The resource library is the first thing loaded; without it no message
-// could be worded, so this one is built here.
+constexpr int kTextProjectNotReadable = 2110;
+constexpr int kTextProceduresNotReadable = 2111;
+constexpr int kTextAlreadyRunning = 2112;
+
+struct Options {
+    std::optional<std::string> port;
+    std::optional<std::string> config;
+    std::optional<std::string> procedures;
+    std::optional<std::string> project;
+};
+
+const char kUsage[] =
+    "Usage: kinetra [--port NAME] [--config DIR] [--procedures FILE] [PROJECT]\n"
+    "\n"
+    "Kinetra's command centre in the terminal: type Logo, or pipe it in.\n"
+    "\n"
+    "  --port NAME        the box's serial port for this run (not stored)\n"
+    "  --config DIR       where the configuration stores are kept\n"
+    "  --procedures FILE  define the procedures in FILE before the first command\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n"
+    "\n"
+    "With input piped in, each line runs after the one before has ended, and\n"
+    "Kinetra exits when the input ends and the last command has ended.\n";
+
+// Parses the command line; exits for --help, --version and bad usage.
+Options ParseOptions(int argc, char** argv) {
+    static const option kLong[] = {{"port", required_argument, nullptr, 'p'},
+                                   {"config", required_argument, nullptr, 'c'},
+                                   {"procedures", required_argument, nullptr, 'r'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'v'},
+                                   {nullptr, 0, nullptr, 0}};
+    Options options;
+    for (int c; (c = getopt_long(argc, argv, "", kLong, nullptr)) != -1;) {
+        switch (c) {
+            case 'p':
+                options.port = optarg;
+                break;
+            case 'c':
+                options.config = optarg;
+                break;
+            case 'r':
+                options.procedures = optarg;
+                break;
+            case 'h':
+                std::fputs(kUsage, stdout);
+                std::exit(0);
+            case 'v':
+                std::printf("kinetra %s\n", KINETRA_VERSION);
+                std::exit(0);
+            default:
+                std::fputs(kUsage, stderr);
+                std::exit(64);
+        }
+    }
+    if (optind < argc) options.project = argv[optind++];
+    if (optind < argc) {
+        std::fputs(kUsage, stderr);
+        std::exit(64);
+    }
+    return options;
+}
+
+// Without the resource library no message could be worded, so this one
+// is built here.
 void LoadResources() {
     std::string error;
     auto path = platform::FindDataFile(platform::kResourceFileName);
@@ -27,19 +104,57 @@ void LoadResources() {
     platform::ExitProcess(99);
 }
 
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const Options options = ParseOptions(argc, argv);
+    if (options.config) platform::SetConfigDirectory(*options.config);
     LoadResources();
+    SingleInstance instance;
+    if (!instance.Acquire(platform::ConfigDirectory())) {
+        platform::ShowMessage(platform::MessageKind::Error,
+                              platform::ResourceText(kTextAlreadyRunning));
+        return 2;
+    }
+    SetMainThread(platform::CurrentThreadId());
+    platform::SetDecimalSeparator(LocaleDecimalSeparator());
+
+    CommandCentre centre(RunForCommandCentre, WriteToTerminal);
+    TerminalHost host(centre);
+    SetTaskHost(&host);
+
     LogoCoreSetup setup;
     setup.families = {CorePrimitiveFamily(), BoxPrimitiveFamily(), ProjectPrimitiveFamily()};
-    if (!InitLogoCore(setup)) {
-        platform::ShowMessage(platform::MessageKind::Error,
-                              "Kinetra: the interpreter did not start.");
-        return 1;
+    setup.port = options.port;
+    InitLogoCore(setup);
+    const PageMargins margins = ReadPageMargins();
+
+    if (options.project)
+        platform::ShowMessage(
+            platform::MessageKind::Error,
+            platform::FormatResource(kTextProjectNotReadable, {*options.project}));
+    if (options.procedures) {
+        if (auto text = ReadFile(*options.procedures))
+            DefineProcedures(*text, false);
+        else
+            platform::ShowMessage(
+                platform::MessageKind::Error,
+                platform::FormatResource(kTextProceduresNotReadable,
+                                         {*options.procedures, std::strerror(errno)}));
     }
-    std::printf("Kinetra %s: the interpreter is ready with %zu names.\n", KINETRA_VERSION,
-                NameTable().Size());
+
+    const int status = RunTerminal(centre);
+
     ExitLogoCore(setup);
-    return 0;
+    WritePageMargins(margins);
+    SetTaskHost(nullptr);
+    return status;
 }

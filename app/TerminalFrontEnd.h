@@ -1,0 +1,26 @@
+// The command centre in a terminal: standard input is the keyboard and
+// standard output the view. The main thread runs the event loop; input is
+// read on a thread of its own that posts each line to it.
+#pragma once
+
+#include "LogoCore/LogoTask.h"
+#include "app/CommandCentre.h"
+
+// Tasks print through the main thread and tell it when they end.
+class TerminalHost final : public TaskHost {
+  public:
+    explicit TerminalHost(CommandCentre& centre) : centre_(centre) {}
+    void Print(std::string_view text) override;
+    void TaskEnded() override;
+    void TasksStopped() override;
+
+  private:
+    CommandCentre& centre_;
+};
+
+// Writes what the view shows to standard output, each "\r\n" as one "\n".
+void WriteToTerminal(std::string_view text);
+
+// Runs the event loop until standard input ends and the last command has
+// ended. Returns the exit status.
+int RunTerminal(CommandCentre& centre);

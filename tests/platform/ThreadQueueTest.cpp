@@ -1,0 +1,148 @@
+// Per-thread message queues. Run under ThreadSanitizer by the KINETRA_TSAN
+// build.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/ThreadQueue.h"
+
+namespace {
+
+using platform::ThreadId;
+using platform::ThreadMessage;
+
+// Starts a thread that registers its queue, reports its id and stays until
+// released; the release returns once the thread has ended.
+class Worker {
+  public:
+    Worker() {
+        thread_ = std::thread([this] {
+            id_.store(platform::CurrentThreadId());
+            ThreadMessage stop = platform::WaitMessage();
+            received_ = stop.number;
+        });
+        while (id_.load() == 0) std::this_thread::yield();
+    }
+    ~Worker() { Stop(); }
+    ThreadId Id() const { return id_.load(); }
+    uint32_t Stop() {
+        if (thread_.joinable()) {
+            platform::PostThreadMessage(Id(), {1, 0, 0});
+            thread_.join();
+        }
+        return received_;
+    }
+
+  private:
+    std::atomic<ThreadId> id_{0};
+    uint32_t received_ = 0;
+    std::thread thread_;
+};
+
+void Drain() {
+    while (platform::TakeMessage(0)) {
+    }
+}
+
+}  // namespace
+
+TEST(ThreadQueueTest, MessagesComeBackInPostOrderWithTheirParameters) {
+    Drain();
+    const ThreadId self = platform::CurrentThreadId();
+    ASSERT_TRUE(platform::PostThreadMessage(self, {7, 11, -3}));
+    ASSERT_TRUE(platform::PostThreadMessage(self, {8, 0, 0}));
+    auto first = platform::TakeMessage(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->number, 7u);
+    EXPECT_EQ(first->wParam, 11u);
+    EXPECT_EQ(first->lParam, -3);
+    EXPECT_EQ(platform::WaitMessage().number, 8u);
+    EXPECT_FALSE(platform::TakeMessage(0));
+}
+
+TEST(ThreadQueueTest, IdsAreStablePerThreadAndNeverReused) {
+    const ThreadId self = platform::CurrentThreadId();
+    EXPECT_NE(self, 0u);
+    EXPECT_EQ(platform::CurrentThreadId(), self);
+    ThreadId first = 0;
+    ThreadId second = 0;
+    std::thread([&] { first = platform::CurrentThreadId(); }).join();
+    std::thread([&] { second = platform::CurrentThreadId(); }).join();
+    EXPECT_NE(first, self);
+    EXPECT_NE(second, self);
+    EXPECT_NE(first, second);
+}
+
+TEST(ThreadQueueTest, QuitPendingSeesOnlyAnUntakenQuitMessage) {
+    Drain();
+    const ThreadId self = platform::CurrentThreadId();
+    EXPECT_FALSE(platform::QuitPending(self));
+    platform::PostThreadMessage(self, {5, 0, 0});
+    platform::PostThreadMessage(self, {platform::kQuitMessage, 0, 0});
+    EXPECT_TRUE(platform::QuitPending(self));
+    Drain();
+    EXPECT_FALSE(platform::QuitPending(self));
+}
+
+TEST(ThreadQueueTest, UnknownThreadHasNoQueue) {
+    EXPECT_FALSE(platform::PostThreadMessage(0, {1, 0, 0}));
+    EXPECT_FALSE(platform::ThreadAlive(0));
+    EXPECT_FALSE(platform::QuitPending(0));
+}
+
+TEST(ThreadQueueConcurrencyTest, MessagePostedFromAnotherThreadWakesTheWaiter) {
+    Drain();
+    const ThreadId self = platform::CurrentThreadId();
+    std::thread poster([self] { platform::PostThreadMessage(self, {42, 1, 2}); });
+    const ThreadMessage message = platform::WaitMessage();
+    poster.join();
+    EXPECT_EQ(message.number, 42u);
+    EXPECT_EQ(message.wParam, 1u);
+    EXPECT_EQ(message.lParam, 2);
+}
+
+TEST(ThreadQueueConcurrencyTest, TimedTakeReturnsAMessageThatArrivesWhileWaiting) {
+    Drain();
+    const ThreadId self = platform::CurrentThreadId();
+    std::thread poster([self] { platform::PostThreadMessage(self, {9, 0, 0}); });
+    // Long enough never to expire on a loaded machine; the post ends the wait.
+    auto message = platform::TakeMessage(60000);
+    poster.join();
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->number, 9u);
+}
+
+TEST(ThreadQueueConcurrencyTest, QueueGoesAwayWhenItsThreadEnds) {
+    Worker worker;
+    const ThreadId id = worker.Id();
+    EXPECT_TRUE(platform::ThreadAlive(id));
+    EXPECT_EQ(worker.Stop(), 1u);
+    EXPECT_FALSE(platform::ThreadAlive(id));
+    EXPECT_FALSE(platform::PostThreadMessage(id, {1, 0, 0}));
+}
+
+TEST(ThreadQueueConcurrencyTest, ManyPostersLoseNoMessageAndKeepEachOnesOrder) {
+    Drain();
+    constexpr int kPosters = 4;
+    constexpr int kEach = 500;
+    const ThreadId self = platform::CurrentThreadId();
+    std::vector<std::thread> posters;
+    for (int p = 0; p < kPosters; ++p)
+        posters.emplace_back([self, p] {
+            for (int i = 0; i < kEach; ++i)
+                platform::PostThreadMessage(self, {static_cast<uint32_t>(p), 0, i});
+        });
+    std::vector<intptr_t> last(kPosters, -1);
+    bool inOrder = true;
+    for (int n = 0; n < kPosters * kEach; ++n) {
+        const ThreadMessage message = platform::WaitMessage();
+        if (message.lParam != last[message.number] + 1) inOrder = false;
+        last[message.number] = message.lParam;
+    }
+    for (auto& poster : posters) poster.join();
+    EXPECT_TRUE(inOrder);
+    for (intptr_t l : last) EXPECT_EQ(l, kEach - 1);
+    EXPECT_FALSE(platform::TakeMessage(0));
+}
