@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -10,14 +12,15 @@
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/MainThreadCall.h"
 #include "app/MainThreadChannel.h"
+#include "app/TerminalInput.h"
 #include "platform/ThreadQueue.h"
 
 namespace {
 
-// Messages of this front end's own, between the input thread and the loop.
-constexpr uint32_t kInputLine = 0x7301;
-constexpr uint32_t kInputEnded = 0x7302;
 constexpr int kShutdownSeconds = 5;
+
+// Where the view's text goes: straight out, or above readline's line.
+std::function<void(std::string_view)> g_writer;
 
 void ReadInput(platform::ThreadId loop) {
     std::string line;
@@ -59,35 +62,64 @@ void WriteToTerminal(std::string_view text) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         out += text[i];
     }
+    if (g_writer) {
+        g_writer(out);
+        return;
+    }
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
 }
 
-int RunTerminal(CommandCentre& centre) {
+int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     SetRequestHandler(kPrint, [&](CallerRecord* caller, void* block) {
         centre.Print(*static_cast<std::string*>(block));
         ReplyToCaller(caller, nullptr);
     });
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
 
-    std::thread input(ReadInput, platform::CurrentThreadId());
+    const platform::ThreadId loop = platform::CurrentThreadId();
+    std::unique_ptr<InteractiveInput> terminal;
+    std::thread piped;
+    if (interactive) {
+        terminal = std::make_unique<InteractiveInput>(loop, page);
+        g_writer = [&](std::string_view text) { terminal->Write(text); };
+        terminal->Start();
+    } else {
+        piped = std::thread(ReadInput, loop);
+    }
+
     bool inputEnded = false;
     while (!(inputEnded && !centre.Running() && !centre.TypeAheadPending())) {
         const platform::ThreadMessage message = platform::WaitMessage();
-        if (message.number == kInputLine) {
-            std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(message.lParam));
-            centre.Type(*line + "\r");
-        } else if (message.number == kInputEnded) {
-            inputEnded = true;
-        } else {
-            DispatchMessage(message);
+        std::unique_ptr<std::string> text;
+        switch (message.number) {
+            case kInputLine:
+                text.reset(reinterpret_cast<std::string*>(message.lParam));
+                centre.Type(*text + "\r");
+                break;
+            case kInputEnded:
+                inputEnded = true;
+                break;
+            case kInterrupt:
+                StopAll();
+                break;
+            case kProceduresEdited:
+                text.reset(reinterpret_cast<std::string*>(message.lParam));
+                page.SetText(*text);
+                DefineProcedures(*text, false);
+                break;
+            default:
+                DispatchMessage(message);
         }
+        if (terminal) terminal->SetRunning(centre.Running());
     }
-    input.join();
     // The command has ended, but its task may still be reporting through
     // this loop; tasks launched in the background are stopped.
     StopAll();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kShutdownSeconds);
     while (ListedTaskCount() > 0 && std::chrono::steady_clock::now() < deadline) PumpMessages(20);
+    if (terminal) terminal->Stop();
+    g_writer = nullptr;
+    if (piped.joinable()) piped.join();
     return 0;
 }

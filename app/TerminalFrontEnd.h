@@ -21,6 +21,9 @@ class TerminalHost final : public TaskHost {
 // Writes what the view shows to standard output, each "\r\n" as one "\n".
 void WriteToTerminal(std::string_view text);
 
+class ProceduresPage;
+
 // Runs the event loop until standard input ends and the last command has
-// ended. Returns the exit status.
-int RunTerminal(CommandCentre& centre);
+// ended. Interactive: line editing and a prompt on the terminal; otherwise
+// each line of standard input is a command. Returns the exit status.
+int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive);

@@ -2,6 +2,7 @@
 //
 //     kinetra [--port NAME] [--config DIR] [--procedures FILE] [PROJECT]
 #include <getopt.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "app/CommandCentre.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
+#include "app/TerminalInput.h"
 #include "box/BoxPrimitives.h"
 #include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
@@ -49,6 +51,14 @@ const char kUsage[] =
     "  --procedures FILE  define the procedures in FILE before the first command\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
+    "\n"
+    "Typing: a line runs when you press Return; lines typed while a command\n"
+    "runs wait their turn (the prompt shows a bullet while one runs).\n"
+    "  Ctrl+C             stop every running program\n"
+    "  Ctrl+L             clear the screen\n"
+    "  Ctrl+X Ctrl+P      edit the procedures page in $EDITOR (default vi);\n"
+    "                     it is defined when the editor closes\n"
+    "  Ctrl+D             at an empty line: leave Kinetra\n"
     "\n"
     "With input piped in, each line runs after the one before has ended, and\n"
     "Kinetra exits when the input ends and the last command has ended.\n";
@@ -141,17 +151,19 @@ int main(int argc, char** argv) {
         platform::ShowMessage(
             platform::MessageKind::Error,
             platform::FormatResource(kTextProjectNotReadable, {*options.project}));
+    ProceduresPage page;
     if (options.procedures) {
-        if (auto text = ReadFile(*options.procedures))
+        if (auto text = ReadFile(*options.procedures)) {
+            page.SetText(*text);
             DefineProcedures(*text, false);
-        else
+        } else
             platform::ShowMessage(
                 platform::MessageKind::Error,
                 platform::FormatResource(kTextProceduresNotReadable,
                                          {*options.procedures, std::strerror(errno)}));
     }
 
-    const int status = RunTerminal(centre);
+    const int status = RunTerminal(centre, page, ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO));
 
     ExitLogoCore(setup);
     WritePageMargins(margins);

@@ -1,0 +1,178 @@
+#include "app/TerminalInput.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <readline/history.h>
+#include <readline/readline.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// readline calls back through plain functions: the one interactive input.
+InteractiveInput* g_input = nullptr;
+int g_wakeWrite = -1;
+
+constexpr char kWakeInterrupt = 'i';
+constexpr char kWakeQuit = 'q';
+
+void Post(platform::ThreadId loop, uint32_t number, std::string* text = nullptr) {
+    if (!platform::PostThreadMessage(loop, {number, 0, reinterpret_cast<intptr_t>(text)}))
+        delete text;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string ProceduresPage::Text() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return text_;
+}
+
+void ProceduresPage::SetText(std::string text) {
+    std::lock_guard<std::mutex> guard(lock_);
+    text_ = std::move(text);
+}
+
+InteractiveInput::InteractiveInput(platform::ThreadId loop, ProceduresPage& page)
+    : loop_(loop), page_(page) {}
+
+InteractiveInput::~InteractiveInput() {
+    Stop();
+}
+
+void InteractiveInput::Start() {
+    if (::pipe2(wake_, O_CLOEXEC) != 0) return;
+    g_input = this;
+    g_wakeWrite = wake_[1];
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    thread_ = std::thread(&InteractiveInput::Run, this);
+}
+
+void InteractiveInput::Stop() {
+    if (!thread_.joinable()) return;
+    const char quit = kWakeQuit;
+    if (::write(wake_[1], &quit, 1) < 0) {
+    }
+    thread_.join();
+    signal(SIGINT, SIG_DFL);
+    g_wakeWrite = -1;
+    g_input = nullptr;
+    ::close(wake_[0]);
+    ::close(wake_[1]);
+}
+
+// Only an async-signal-safe write: the input thread does the rest.
+void InteractiveInput::OnInterrupt(int) {
+    const char interrupt = kWakeInterrupt;
+    if (g_wakeWrite >= 0 && ::write(g_wakeWrite, &interrupt, 1) < 0) {
+    }
+}
+
+void InteractiveInput::OnLine(char* line) {
+    if (!line) {
+        g_input->ended_ = true;
+        Post(g_input->loop_, kInputEnded);
+        return;
+    }
+    if (*line) add_history(line);
+    Post(g_input->loop_, kInputLine, new std::string(line));
+    std::free(line);
+}
+
+// Ctrl+X Ctrl+P: the procedures page in the user's editor, defined anew
+// when the editor closes.
+int InteractiveInput::EditProcedures(int, int) {
+    char path[] = "/tmp/kinetra-procedures-XXXXXX";
+    const int fd = ::mkstemp(path);
+    if (fd < 0) return 0;
+    const std::string text = g_input->page_.Text();
+    if (::write(fd, text.data(), text.size()) < 0) {
+    }
+    ::close(fd);
+    const char* editor = std::getenv("EDITOR");
+    const std::string command = std::string(editor && *editor ? editor : "vi") + " '" + path + "'";
+    rl_deprep_terminal();
+    const int status = std::system(command.c_str());
+    rl_prep_terminal(0);
+    if (status == 0) Post(g_input->loop_, kProceduresEdited, new std::string(ReadWholeFile(path)));
+    ::unlink(path);
+    rl_forced_update_display();
+    return 0;
+}
+
+void InteractiveInput::Run() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        rl_readline_name = "kinetra";
+        rl_bind_keyseq("\\C-x\\C-p", EditProcedures);
+        rl_callback_handler_install(running_ ? kRunningPrompt : kIdlePrompt, OnLine);
+        installed_ = true;
+    }
+    while (!ended_) {
+        pollfd fds[] = {{STDIN_FILENO, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) continue;
+        if (fds[1].revents & POLLIN) {
+            char wake = 0;
+            if (::read(wake_[0], &wake, 1) == 1 && wake == kWakeQuit) break;
+            std::lock_guard<std::mutex> guard(lock_);
+            rl_replace_line("", 0);
+            rl_crlf();
+            rl_on_new_line();
+            rl_redisplay();
+            Post(loop_, kInterrupt);
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP)) {
+            std::lock_guard<std::mutex> guard(lock_);
+            rl_callback_read_char();
+        }
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    rl_callback_handler_remove();
+    installed_ = false;
+}
+
+void InteractiveInput::Write(std::string_view text) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!installed_) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    // Lift the line being edited, write, and put it back below the text.
+    char* saved = rl_copy_text(0, rl_end);
+    const int point = rl_point;
+    rl_save_prompt();
+    rl_replace_line("", 0);
+    rl_redisplay();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    rl_restore_prompt();
+    rl_replace_line(saved, 0);
+    rl_point = point;
+    rl_redisplay();
+    std::free(saved);
+}
+
+void InteractiveInput::SetRunning(bool running) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (running == running_) return;
+    running_ = running;
+    if (!installed_) return;
+    rl_set_prompt(running ? kRunningPrompt : kIdlePrompt);
+    rl_redisplay();
+}
