@@ -11,13 +11,29 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/MainThreadCall.h"
+#include "LogoCore/NameTable.h"
 #include "app/MainThreadChannel.h"
 #include "app/TerminalInput.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
 
 namespace {
 
 constexpr int kShutdownSeconds = 5;
+constexpr int32_t kTokenClearCommandCentre = 560;
+
+// The icon of a message box's style: stop, exclamation or information.
+platform::MessageKind KindOfStyle(uintptr_t style) {
+    switch (style & 0xF0) {
+        case 0x10:
+            return platform::MessageKind::Error;
+        case 0x30:
+            return platform::MessageKind::Warning;
+        default:
+            return platform::MessageKind::Information;
+    }
+}
 
 // Where the view's text goes: straight out, or above readline's line.
 std::function<void(std::string_view)> g_writer;
@@ -33,6 +49,53 @@ void ReadInput(platform::ThreadId loop) {
 }
 
 }  // namespace
+
+// Collects the bytes of one UTF-8 character, then gives it to the Logo
+// thread that has waited longest for one.
+void DeliverByte(std::string& pending, char byte) {
+    pending += byte;
+    const auto lead = static_cast<unsigned char>(pending[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (pending.size() < length) return;
+    if (KeyWaiterCount() > 0) DeliverTypedCharacter(pending);
+    pending.clear();
+}
+
+namespace {
+
+CHandleData* False() {
+    return DefineBoolean("", false, kStateTemp);
+}
+
+}  // namespace
+
+// The requests a terminal can answer: no key, mouse button or shift key
+// can be seen held down; the command centre can be cleared but not hidden;
+// there are no tool bars.
+void RegisterTerminalRequests(CommandCentre& centre, bool interactive) {
+    for (uint32_t number : {kKeyDown, kMouseDown, kShift})
+        SetRequestHandler(number,
+                          [](CallerRecord* caller, void*) { ReplyToCaller(caller, False()); });
+    SetRequestHandler(kCommandCentre, [&centre, interactive](CallerRecord* caller, void* block) {
+        if (block && *static_cast<int32_t*>(block) == kTokenClearCommandCentre) {
+            centre.Clear();
+            if (interactive) WriteToTerminal("\x1b[H\x1b[2J");
+        }
+        ReplyToCaller(caller, nullptr);
+    });
+    SetRequestHandler(kToolBars,
+                      [](CallerRecord* caller, void*) { ReplyToCaller(caller, nullptr); });
+    // Messages of the box link for the user: a text of the library, or a
+    // text of its own (which the sender allocated as a std::string).
+    SetNoticeHandler(kBoxMessage, [](const platform::ThreadMessage& notice) {
+        platform::ShowMessage(KindOfStyle(notice.wParam),
+                              platform::ResourceText(static_cast<int32_t>(notice.lParam)));
+    });
+    SetNoticeHandler(kBoxText, [](const platform::ThreadMessage& notice) {
+        std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(notice.lParam));
+        if (text) platform::ShowMessage(KindOfStyle(notice.wParam), *text);
+    });
+}
 
 void TerminalHost::Print(std::string_view text) {
     if (platform::CurrentThreadId() == MainThread()) {
@@ -77,7 +140,10 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     });
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
 
+    RegisterTerminalRequests(centre, interactive);
+
     const platform::ThreadId loop = platform::CurrentThreadId();
+    std::string pendingCharacter;
     std::unique_ptr<InteractiveInput> terminal;
     std::thread piped;
     if (interactive) {
@@ -95,7 +161,13 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
         switch (message.number) {
             case kInputLine:
                 text.reset(reinterpret_cast<std::string*>(message.lParam));
+                // Piped input has no keys of its own: its characters are typed.
+                if (!interactive)
+                    for (char c : *text + "\r") DeliverByte(pendingCharacter, c);
                 centre.Type(*text + "\r");
+                break;
+            case kTypedByte:
+                DeliverByte(pendingCharacter, static_cast<char>(message.wParam));
                 break;
             case kInputEnded:
                 inputEnded = true;

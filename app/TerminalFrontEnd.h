@@ -3,6 +3,8 @@
 // read on a thread of its own that posts each line to it.
 #pragma once
 
+#include <string>
+
 #include "LogoCore/LogoTask.h"
 #include "app/CommandCentre.h"
 
@@ -22,6 +24,13 @@ class TerminalHost final : public TaskHost {
 void WriteToTerminal(std::string_view text);
 
 class ProceduresPage;
+
+// Answers the requests a terminal can answer (key tests, clearing the
+// command centre, tool bars) and shows the box link's messages.
+void RegisterTerminalRequests(CommandCentre& centre, bool interactive);
+// Adds a typed byte to the character being collected; a whole character
+// goes to the Logo thread that has waited longest for one.
+void DeliverByte(std::string& pending, char byte);
 
 // Runs the event loop until standard input ends and the last command has
 // ended. Interactive: line editing and a prompt on the terminal; otherwise

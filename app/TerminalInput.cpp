@@ -94,6 +94,16 @@ void InteractiveInput::OnLine(char* line) {
     std::free(line);
 }
 
+// Every byte readline reads also goes to the loop, which hands whole
+// characters to Logo waiting for one.
+int InteractiveInput::ReadByte(FILE* stream) {
+    const int c = rl_getc(stream);
+    if (c != EOF && g_input)
+        platform::PostThreadMessage(g_input->loop_,
+                                    {kTypedByte, static_cast<uintptr_t>(c & 0xFF), 0});
+    return c;
+}
+
 // Ctrl+X Ctrl+P: the procedures page in the user's editor, defined anew
 // when the editor closes.
 int InteractiveInput::EditProcedures(int, int) {
@@ -119,6 +129,7 @@ void InteractiveInput::Run() {
     {
         std::lock_guard<std::mutex> guard(lock_);
         rl_readline_name = "kinetra";
+        rl_getc_function = ReadByte;
         rl_bind_keyseq("\\C-x\\C-p", EditProcedures);
         rl_callback_handler_install(running_ ? kRunningPrompt : kIdlePrompt, OnLine);
         installed_ = true;

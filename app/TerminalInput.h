@@ -17,6 +17,8 @@ inline constexpr uint32_t kInputLine = 0x7301;
 inline constexpr uint32_t kInputEnded = 0x7302;
 inline constexpr uint32_t kInterrupt = 0x7303;
 inline constexpr uint32_t kProceduresEdited = 0x7304;
+// One byte typed at the keyboard (wParam), for Logo waiting for a character.
+inline constexpr uint32_t kTypedByte = 0x7305;
 
 // The text of the procedures page, as last defined.
 class ProceduresPage {
@@ -50,6 +52,7 @@ class InteractiveInput {
     static void OnLine(char* line);
     static int EditProcedures(int count, int key);
     static void OnInterrupt(int signal);
+    static int ReadByte(FILE* stream);
 
     platform::ThreadId loop_;
     ProceduresPage& page_;
