@@ -27,6 +27,7 @@ class Terminal {
             for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
             ::setenv("TERM", "dumb", 1);
+            ::setenv("EDITOR", "sh -c 'printf \"to seven\\n7\\nend\\n\" > \"$0\"'", 1);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
@@ -104,6 +105,11 @@ TEST(InteractiveCommandCentre, PromptTypeAheadCtrlCAndCtrlD) {
     terminal.Type("\x03");
     EXPECT_TRUE(terminal.WaitFor("You don't say what to do with 4.")) << terminal.Seen();
     EXPECT_TRUE(terminal.WaitFor("? ")) << terminal.Seen();
+    // The procedures page in the editor: this editor writes a new page.
+    terminal.Type("\x18\x10");
+    EXPECT_TRUE(terminal.WaitFor("? ")) << terminal.Seen();
+    terminal.Type("seven\r");
+    EXPECT_TRUE(terminal.WaitFor("You don't say what to do with 7.")) << terminal.Seen();
     terminal.Type("\x04");
     EXPECT_EQ(terminal.ExitStatus(), 0);
     fs::remove_all(dir);

@@ -63,6 +63,22 @@ TEST_F(KinetraProgram, AnUnusedValueIsReportedAndTheProgramEndsWithItsInput) {
     const RunResult run = Kinetra("3\n");
     EXPECT_EQ(run.out, "You don't say what to do with 3.\n");
     EXPECT_EQ(run.status, 0);
+    // The stores fill themselves with what was asked for; the margins are
+    // written back at the end.
+    std::ifstream machine(config_ / "machine.ini"), profile(config_ / "profile.ini");
+    const std::string stored(std::istreambuf_iterator<char>(machine), {});
+    const std::string margins(std::istreambuf_iterator<char>(profile), {});
+    EXPECT_NE(stored.find("ControlBox_Port=\"COM1\""), std::string::npos) << stored;
+    EXPECT_NE(margins.find("TopMargin=6"), std::string::npos) << margins;
+}
+
+TEST(LocaleDecimalSeparator, FollowsTheLanguageEvenWithoutInstalledLocales) {
+    EXPECT_EQ(DecimalSeparatorOfLocale("da_DK.UTF-8"), ',');
+    EXPECT_EQ(DecimalSeparatorOfLocale("de_DE"), ',');
+    EXPECT_EQ(DecimalSeparatorOfLocale("de_CH.UTF-8"), '.');
+    EXPECT_EQ(DecimalSeparatorOfLocale("en_GB.UTF-8"), '.');
+    EXPECT_EQ(DecimalSeparatorOfLocale("C"), '.');
+    EXPECT_EQ(DecimalSeparatorOfLocale(""), '.');
 }
 
 TEST_F(KinetraProgram, LinesRunInTurnAndProceduresComeFromTheFileGiven) {
