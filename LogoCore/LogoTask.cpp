@@ -201,12 +201,14 @@ void CLogoTask::Run() {
             std::abort();
         }
     }
+    // The report comes before the notice of the end: the next command line
+    // may start on that notice, and its output must not overtake ours.
+    Report(result);
+    Release(result);
     if (notifyOnEnd_) {
         SetDefaultSelection(selection_);
         CurrentTaskHost().TaskEnded();
     }
-    Report(result);
-    Release(result);
     if (pageObject_) CurrentTaskHost().PageObjectTaskFinished(pageObject_);
     pageObject_ = 0;
     platform::SleepMilliseconds(5);

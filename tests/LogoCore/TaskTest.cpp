@@ -74,7 +74,7 @@ TEST_F(TaskTest, TheHundredAndFirstTaskIsRefused) {
     host_.Clear();
     ASSERT_EQ(RunForCommandCentre(launches), "");
     ASSERT_TRUE(host_.WaitForEnded(1));
-    // The command's task tells of its end before it reports and leaves the list.
+    // The command's task tells of its end just before it leaves the list.
     for (int i = 0; i < 200 && ListedTaskCount() != kMaxTasks - 1; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ListedTaskCount(), kMaxTasks - 1);
