@@ -62,27 +62,26 @@ void OnFault(int signal, siginfo_t* info, void*) {
 }  // namespace
 
 const char* FatalReport(unsigned code, const char* module, int line) {
+    const char* format = nullptr;
     switch (code) {
         case kAccessViolation:
-            std::snprintf(g_report, sizeof g_report, "Access violation in logo core.(%s:%d)",
-                          module, line);
+            format = "Access violation in logo core.(%s:%d)";
             break;
         case kBreakpoint:
-            std::snprintf(g_report, sizeof g_report, "Breakpoint in logo core!!! (%s:%d)", module,
-                          line);
+            format = "Breakpoint in logo core!!! (%s:%d)";
             break;
         case kIllegalInstruction:
-            std::snprintf(g_report, sizeof g_report, "Illegal Instruction in logo core.(%s:%d)",
-                          module, line);
+            format = "Illegal Instruction in logo core.(%s:%d)";
             break;
         case kStackOverflow:
-            std::snprintf(g_report, sizeof g_report, "Stack overflow in logo core.(%s:%d)", module,
-                          line);
+            format = "Stack overflow in logo core.(%s:%d)";
             break;
-        default:
-            std::snprintf(g_report, sizeof g_report, "Fatal Error (0x%08x) in logo core.(%s:%d)",
-                          code, module, line);
     }
+    if (format)
+        std::snprintf(g_report, sizeof g_report, format, module, line);
+    else
+        std::snprintf(g_report, sizeof g_report, "Fatal Error (0x%08x) in logo core.(%s:%d)", code,
+                      module, line);
     return g_report;
 }
 
