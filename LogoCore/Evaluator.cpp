@@ -24,26 +24,6 @@ bool IsSignal(const CHandleData* h, int32_t number) {
     return h == ErrorHandle(number);
 }
 
-// Raises an error item of a body: the exception gets a reference of its own.
-[[noreturn]] void RaiseItem(CHandleData* item) {
-    Reference(item);
-    throw LogoError{item};
-}
-
-// Releases the item when evaluation ends, however it ends.
-class ReleaseAtEnd {
-  public:
-    explicit ReleaseAtEnd(CHandleData* h) : h_(h) {}
-    ~ReleaseAtEnd() {
-        if (h_) Release(h_);
-    }
-    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
-    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
-
-  private:
-    CHandleData* h_;
-};
-
 std::string NameOf(CHandleData* item) {
     if (IsCell(item) && !item->Name().empty()) return item->Name();
     return PrintedText(item);
@@ -169,7 +149,7 @@ CHandleData* CallProcedure(CHandleData* callee, CLogoTask* task, InputStream* st
 
 // One item of a body at statement level.
 CHandleData* RunItem(CHandleData* item, CLogoTask* task, InputStream* stream) {
-    if (IsError(item)) RaiseItem(item);
+    if (IsError(item)) RaiseShared(item);
     switch (item->Type()) {
         case kTypePrimitive:
             return CallPrimitive(item, task, stream);
@@ -227,9 +207,7 @@ void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs
 // worded so passes through enclosing procedures unchanged.
 CHandleData* AttributeError(CHandleData* error, const std::string& name) {
     if (IsCell(error) && error->Attributed()) return error;
-    std::string text = ErrorText(error);
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-        text.resize(text.size() - 2);
+    std::string text = WithoutLineEnd(ErrorText(error));
     if (!text.empty() && text.back() == '.') text.pop_back();
     Release(error);
     CHandleData* attributed = MakeError(-23, {text, name});
@@ -326,9 +304,9 @@ std::string PrintedText(CHandleData* value, bool quoted) {
 }
 
 CHandleData* Evaluate(CHandleData* item, CLogoTask* task, InputStream* stream, bool release) {
-    ReleaseAtEnd guard(release ? item : nullptr);
+    ReleaseAtEnd guard(item, release);
     if (!item) return nullptr;
-    if (IsError(item)) RaiseItem(item);
+    if (IsError(item)) RaiseShared(item);
     CheckRunnable(task);
     switch (item->Type()) {
         case kTypePrimitive:
@@ -345,7 +323,7 @@ CHandleData* Evaluate(CHandleData* item, CLogoTask* task, InputStream* stream, b
             Reference(item);
             return item;
         case kTypeReservedText:
-            RaiseItem(item);
+            RaiseShared(item);
         case kTypeVariable:
             return EvaluateVariable(item, task);
         case kTypeInfix:
@@ -386,7 +364,7 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
     CHandleData* const* arguments = node->CallArguments();
     CHandleData* const none[] = {nullptr};
     InputStream stream{arguments ? arguments : none};
-    if (IsError(callee)) RaiseItem(callee);
+    if (IsError(callee)) RaiseShared(callee);
     switch (callee->Type()) {
         case kTypePrimitive: {
             if (!arguments) return CallPrimitive(callee, task, nullptr);
@@ -406,7 +384,8 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
             }
             return CallWithValues(callee, task, values);
         }
-        case kTypeProcedure: return CallProcedure(callee, task, &stream, true);
+        case kTypeProcedure:
+            return CallProcedure(callee, task, &stream, true);
         case kTypeProcedureName:
             RaiseError(-1, {callee->Name()});
         case kTypeInfix: {

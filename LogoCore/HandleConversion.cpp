@@ -1,7 +1,6 @@
 // Conversions of value cells to text, numbers, truth values and lists, and
 // the rounding and printing of reals.
 #include <cmath>
-#include <exception>
 
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
@@ -11,29 +10,6 @@
 #include "platform/Utf8.h"
 
 namespace {
-
-// Releases the handle when the conversion ends, however it ends.
-class ReleaseOnExit {
-  public:
-    ReleaseOnExit(CHandleData* h, bool release) : h_(release ? h : nullptr) {}
-    // A fault while unwinding must not end the process: the first one wins.
-    ~ReleaseOnExit() noexcept(false) {
-        if (!h_) return;
-        if (std::uncaught_exceptions() == 0) {
-            Release(h_);
-            return;
-        }
-        try {
-            Release(h_);
-        } catch (...) {
-        }
-    }
-    ReleaseOnExit(const ReleaseOnExit&) = delete;
-    ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
-
-  private:
-    CHandleData* h_;
-};
 
 // Error -64 carries the number's text: its message has no other way to
 // say which number was too big.
@@ -76,7 +52,7 @@ std::string GetString(CHandleData* h, bool release, bool quoted) {
         return text;
     }
     if (h == nullptr) RaiseInternal("Bad Handle in GetString()");
-    ReleaseOnExit guard(h, release);
+    ReleaseAtEnd guard(h, release);
     switch (h->Type()) {
         case kTypeProcedureName:
             return h->Name();
@@ -105,7 +81,7 @@ std::string GetString(CHandleData* h, bool release, bool quoted) {
 
 int32_t GetInteger(CHandleData* h, bool release) {
     if (!IsCell(h)) RaiseInternal("Bad Handle in GetInteger()");
-    ReleaseOnExit guard(h, release);
+    ReleaseAtEnd guard(h, release);
     switch (h->Type()) {
         case kTypeInteger:
             return h->IntegerValue();
@@ -132,7 +108,7 @@ int32_t GetInteger(CHandleData* h, bool release) {
 
 double GetReal(CHandleData* h, bool release) {
     if (!IsCell(h)) RaiseInternal("Bad Handle in GetReal()");
-    ReleaseOnExit guard(h, release);
+    ReleaseAtEnd guard(h, release);
     switch (h->Type()) {
         case kTypeInteger:
             return h->IntegerValue();
@@ -156,7 +132,7 @@ double GetReal(CHandleData* h, bool release) {
 
 bool GetBoolean(CHandleData* h, bool release) {
     if (!IsCell(h)) RaiseInternal("Bad Handle in GetBoolean()");
-    ReleaseOnExit guard(h, release);
+    ReleaseAtEnd guard(h, release);
     switch (h->Type()) {
         case kTypeBoolean:
             return h->BooleanValue();
@@ -177,7 +153,7 @@ bool GetBoolean(CHandleData* h, bool release) {
 
 CLogoList* GetList(CHandleData* h, bool release) {
     if (!IsCell(h)) RaiseInternal("Bad Handle in GetList()");
-    ReleaseOnExit guard(h, release);
+    ReleaseAtEnd guard(h, release);
     switch (h->Type()) {
         case kTypeInteger:
         case kTypeReal:

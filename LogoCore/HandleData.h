@@ -210,6 +210,19 @@ inline bool IsError(const CHandleData* h) {
 void Reference(CHandleData* h);
 void Release(CHandleData* h);
 
+// Releases a handle when the scope ends, however it ends; a fault while
+// another exception unwinds is swallowed, since the first one wins.
+class ReleaseAtEnd {
+  public:
+    explicit ReleaseAtEnd(CHandleData* h, bool release = true) : h_(release ? h : nullptr) {}
+    ~ReleaseAtEnd() noexcept(false);
+    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
+    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
+
+  private:
+    CHandleData* h_;
+};
+
 // Conversions. With release set the handle is released afterwards, also
 // when the conversion raises.
 std::string GetString(CHandleData* h, bool release, bool quoted = false);

@@ -1,4 +1,6 @@
 // Reference counting of value cells.
+#include <exception>
+
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/NameTable.h"
@@ -29,4 +31,16 @@ void Release(CHandleData* h) {
     }
     h->FreeValue();
     h->Destroy();
+}
+
+ReleaseAtEnd::~ReleaseAtEnd() noexcept(false) {
+    if (!h_) return;
+    if (std::uncaught_exceptions() == 0) {
+        Release(h_);
+        return;
+    }
+    try {
+        Release(h_);
+    } catch (...) {
+    }
 }

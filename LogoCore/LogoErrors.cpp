@@ -42,8 +42,7 @@ CHandleData* MakeError(CHandleData* numberOrError, const std::vector<std::string
     }
     // A finished message already ends its line; wording it again must not
     // add a second line end.
-    if (templ.size() >= 2 && templ.compare(templ.size() - 2, 2, "\r\n") == 0)
-        templ.resize(templ.size() - 2);
+    templ = WithoutLineEnd(std::move(templ));
 
     std::string text = platform::FormatMessageText(templ, arguments);
     // Counted in characters, so that a long argument is never cut inside one.
@@ -81,4 +80,23 @@ void RaiseError(int32_t number, const std::vector<std::string>& arguments) {
 
 void RaiseInternal(const std::string& text) {
     throw InternalError(text);
+}
+
+void RaiseShared(CHandleData* error) {
+    Reference(error);
+    throw LogoError{error};
+}
+
+bool EndsWithLineEnd(const std::string& text) {
+    return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+}
+
+std::string WithoutLineEnd(std::string text) {
+    if (EndsWithLineEnd(text)) text.resize(text.size() - 2);
+    return text;
+}
+
+std::string WithLineEnd(std::string text) {
+    if (!EndsWithLineEnd(text)) text += "\r\n";
+    return text;
 }

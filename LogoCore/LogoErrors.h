@@ -47,3 +47,11 @@ std::string ErrorText(const CHandleData* h);
 [[noreturn]] void RaiseError(int32_t number);  // a bare error number
 [[noreturn]] void RaiseError(int32_t number, const std::vector<std::string>& arguments);
 [[noreturn]] void RaiseInternal(const std::string& text);
+// Raises an error handle that someone else holds (an error item of a body,
+// a compiled error): the exception gets a reference of its own.
+[[noreturn]] void RaiseShared(CHandleData* error);
+
+// Message texts end their line with "\r\n".
+bool EndsWithLineEnd(const std::string& text);
+std::string WithoutLineEnd(std::string text);  // one "\r\n" less
+std::string WithLineEnd(std::string text);     // one "\r\n" when missing

@@ -62,11 +62,6 @@ bool EndsSilently(CHandleData* result) {
            result == ErrorHandle(kErrorSilentEnd);
 }
 
-std::string WithLineEnd(std::string text) {
-    if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
-    return text;
-}
-
 }  // namespace
 
 void TalkToContext::Forget(int32_t object) {
@@ -174,10 +169,7 @@ void CLogoTask::Start(CHandleData* code) {
 }
 
 void CLogoTask::Launch(CHandleData* code, bool notify) {
-    if (IsError(code)) {
-        Reference(code);
-        throw LogoError{code};
-    }
+    if (IsError(code)) RaiseShared(code);
     CLogoTask* task = Create(selection_, true);
     task->notifyOnEnd_ = notify;
     task->pageObject_ = pageObject_;

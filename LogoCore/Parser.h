@@ -14,17 +14,17 @@ class CHandleData;
 
 // What the reader needs of the task it reads for.
 class CParserClient {
-public:
+  public:
     // An error met while reading that is to be shown: the task shows the
     // first of a reading and remembers it. Takes the reference.
     virtual void ReportError(CHandleData* error) = 0;
 
-protected:
+  protected:
     ~CParserClient() = default;
 };
 
 class CParser {
-public:
+  public:
     static constexpr const char* kClassName = "CParser";
 
     CParser();
@@ -51,7 +51,7 @@ public:
     // The last word read (for error messages).
     const std::string& LastWord() const { return lastWord_; }
 
-private:
+  private:
     friend class ParserDriver;  // the grammar's actions and the tokenizer
 
     bool definitionMode_ = false;

@@ -54,10 +54,7 @@ CHandleData* CLogoTask::CompileText(std::string_view text, int32_t state) {
 }
 
 CHandleData* CLogoTask::RunCompiled(CHandleData* procedure) {
-    if (IsError(procedure)) {
-        Reference(procedure);
-        throw LogoError{procedure};
-    }
+    if (IsError(procedure)) RaiseShared(procedure);
     if (!procedure) return nullptr;
     Reference(procedure);
     try {

@@ -58,6 +58,15 @@ class ChannelConcurrencyTest : public ::testing::Test {
         SetCallTimeout(10000);
         SetMainThread(0);
     }
+
+    // A key-down handler that notes it ran and replies no value.
+    void NoteKeyDown() {
+        SetRequestHandler(kKeyDown, [this](CallerRecord* caller, void*) {
+            handled_ = true;
+            ReplyToCaller(caller, nullptr);
+        });
+    }
+    bool handled_ = false;
 };
 
 }  // namespace
@@ -102,32 +111,24 @@ TEST_F(ChannelConcurrencyTest, UnansweredRequestGivesNoValueWithoutError) {
 
 TEST_F(ChannelConcurrencyTest, RequestOfAnEndedCallerIsDroppedUnhandled) {
     SetCallTimeout(0);
-    bool handled = false;
-    SetRequestHandler(kKeyDown, [&](CallerRecord* caller, void*) {
-        handled = true;
-        ReplyToCaller(caller, nullptr);
-    });
+    NoteKeyDown();
     Outcome out;
     std::thread caller = StartCall(kKeyDown, nullptr, out);
     caller.join();
     EXPECT_TRUE(ServeNext());
-    EXPECT_FALSE(handled);
+    EXPECT_FALSE(handled_);
 }
 
 TEST_F(ChannelConcurrencyTest, PendingQuitMakesEveryCallerGone) {
     SetCallTimeout(50);
-    bool handled = false;
-    SetRequestHandler(kKeyDown, [&](CallerRecord* caller, void*) {
-        handled = true;
-        ReplyToCaller(caller, nullptr);
-    });
+    NoteKeyDown();
     Outcome out;
     std::thread caller = StartCall(kKeyDown, nullptr, out);
     const platform::ThreadMessage request = platform::WaitMessage();
     ASSERT_TRUE(PostQuit());
     EXPECT_TRUE(DispatchMessage(request));
     caller.join();
-    EXPECT_FALSE(handled);
+    EXPECT_FALSE(handled_);
     EXPECT_EQ(out.value, nullptr);
     EXPECT_FALSE(out.raised);
     EXPECT_FALSE(PumpMessages(0));  // the quit ends the loop
