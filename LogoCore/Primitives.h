@@ -46,6 +46,18 @@ struct NamedPrimitiveRow {
     int32_t defaultInputs;
 };
 
+// A row whose input count is fixed.
+constexpr PrimitiveRow FixedRow(PrimitiveHandler handler, int32_t token, int32_t option,
+                                int32_t inputs) {
+    return {handler, token, 0, option, inputs, inputs, inputs};
+}
+
+// A row that takes two inputs unparenthesised and any number from one up in
+// parentheses (list, sum, and, ...).
+constexpr PrimitiveRow GatheringRow(PrimitiveHandler handler, int32_t token, int32_t option) {
+    return {handler, token, 0, option, 1, 2, kUnlimitedInputs};
+}
+
 struct PrimitiveFamily {
     std::span<const PrimitiveRow> numbered;
     std::span<const NamedPrimitiveRow> named;
