@@ -52,7 +52,8 @@ CHandleData* CallHandler(CHandleData* primitive, CLogoTask* task, CHandleData** 
         e.handle = NameInError(e.handle, primitive->Name());
         throw;
     }
-    if (IsError(result)) throw LogoError{NameInError(result, primitive->Name())};
+    // An error a handler outputs travels on as a value (printing it shows
+    // its message); only a raised error leaves.
     return result;
 }
 

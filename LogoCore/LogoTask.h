@@ -35,6 +35,12 @@ struct TalkToContext {
     bool operator==(const TalkToContext&) const = default;
 };
 
+// A point on the screen, in pixels from its top left corner.
+struct ScreenPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
 // What tasks need of the application; the front end installs its own.
 // Every member may be called from any thread.
 class TaskHost {
@@ -52,6 +58,8 @@ class TaskHost {
     virtual void AllOutputsOff() {}
     // After procedures were defined (not silently): monitors show anew.
     virtual void ProceduresDefined() {}
+    // Where the mouse pointer is; a front end without one has it at the origin.
+    virtual ScreenPoint PointerPosition() { return {}; }
 };
 // Installs the host; null restores the default, which prints to standard output.
 void SetTaskHost(TaskHost* host);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/ThreadQueue.h"
 
@@ -34,12 +35,25 @@ inline constexpr uint32_t kFirstProceduresRequest = 0x7239;
 inline constexpr uint32_t kLastProceduresRequest = 0x7247;
 inline constexpr uint32_t kFirstTargetRequest = 0x7248;
 inline constexpr uint32_t kLastTargetRequest = 0x7254;
+inline constexpr uint32_t kInsertText = 0x7248;     // block: InsertTextRequest
 inline constexpr uint32_t kCommandCentre = 0x7255;  // clear, hide or show
 inline constexpr uint32_t kToolBars = 0x7256;       // hide or show
 inline constexpr uint32_t kDeferredReply = 0x7257;  // wParam caller record, lParam result
 inline constexpr uint32_t kPrint = 0x7258;          // text for the command centre's output
 inline constexpr uint32_t kProceduresRequest = 0x7259;
 inline constexpr uint32_t kPrintPages = 0x7260;
+
+// The name by which the requests kFirstTargetRequest..kLastTargetRequest
+// address the procedures page instead of a page object.
+inline constexpr const char* kProceduresTarget = "Procedures";
+
+// Block of kInsertText: the text goes into the text box of that name, or into
+// the procedures page when the name is kProceduresTarget. Reply 0, or -70
+// when no page object has the name.
+struct InsertTextRequest {
+    std::string target;
+    std::string text;
+};
 
 // The message number whose hexadecimal digits read as the decimal number:
 // 7230 gives 0x7230.

@@ -28,6 +28,12 @@ class ProjectAccess {
     virtual std::optional<ProjectName> LookupName(std::string_view lowerName) = 0;
     // The names of the page objects, in the name table's order.
     virtual std::vector<std::string> PageObjectNames() = 0;
+    // The name of the page object with that id; empty when none has it.
+    virtual std::string PageObjectName(int32_t /*object*/) { return {}; }
+    // Whether the id is the one LookupName gives for the reserved name
+    // "procedures": the mark that stands for the procedures page, which is no
+    // page object (its objectType is not used).
+    virtual bool IsProceduresPage(int32_t /*object*/) { return false; }
     // Every monitor shows its value anew.
     virtual void RefreshMonitors() {}
 };

@@ -17,6 +17,7 @@
 #include "platform/MessageBox.h"
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -63,6 +64,30 @@ void DeliverByte(std::string& pending, char byte) {
 
 namespace {
 
+// Piped input has no keyboard of its own: its characters are the keys, and
+// each is taken once, in order. The Logo thread that has waited longest for
+// a character takes the next one; with nobody waiting, the command centre
+// takes the next line when no command runs. Otherwise the keys wait, as keys
+// typed ahead: had they been typed ahead in the command centre, a task that
+// asks for a character a moment after its line was read would never get one.
+void FeedPipedKeys(std::string& keys, CommandCentre& centre) {
+    while (!keys.empty()) {
+        if (KeyWaiterCount() > 0) {
+            const std::string_view key = platform::FirstCharacters(keys, 1);
+            if (DeliverTypedCharacter(key)) {
+                keys.erase(0, key.size());
+                continue;
+            }
+        }
+        if (centre.Running()) return;
+        const std::size_t end = keys.find('\r');
+        const std::size_t length = end == std::string::npos ? keys.size() : end + 1;
+        const std::string line = keys.substr(0, length);
+        keys.erase(0, length);
+        centre.Type(line);
+    }
+}
+
 CHandleData* False() {
     return DefineBoolean("", false, kStateTemp);
 }
@@ -83,6 +108,8 @@ void RegisterTerminalRequests(CommandCentre& centre, bool interactive) {
         }
         ReplyToCaller(caller, nullptr);
     });
+    // The block is the wanted visibility (int32: 0 hide, 1 show); there are
+    // no tool bars to hide or show.
     SetRequestHandler(kToolBars,
                       [](CallerRecord* caller, void*) { ReplyToCaller(caller, nullptr); });
     // Messages of the box link for the user: a text of the library, or a
@@ -155,16 +182,17 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     }
 
     bool inputEnded = false;
-    while (!(inputEnded && !centre.Running() && !centre.TypeAheadPending())) {
+    std::string pipedKeys;
+    while (!(inputEnded && !centre.Running() && !centre.TypeAheadPending() && pipedKeys.empty())) {
         const platform::ThreadMessage message = platform::WaitMessage();
         std::unique_ptr<std::string> text;
         switch (message.number) {
             case kInputLine:
                 text.reset(reinterpret_cast<std::string*>(message.lParam));
-                // Piped input has no keys of its own: its characters are typed.
-                if (!interactive)
-                    for (char c : *text + "\r") DeliverByte(pendingCharacter, c);
-                centre.Type(*text + "\r");
+                if (interactive)
+                    centre.Type(*text + "\r");
+                else
+                    pipedKeys += *text + "\r";
                 break;
             case kTypedByte:
                 DeliverByte(pendingCharacter, static_cast<char>(message.wParam));
@@ -182,6 +210,11 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
                 break;
             default:
                 DispatchMessage(message);
+        }
+        if (!interactive) {
+            FeedPipedKeys(pipedKeys, centre);
+            // No key will come any more: a wait for one ends as if Logo were stopped.
+            if (inputEnded && pipedKeys.empty() && KeyWaiterCount() > 0) ReleaseKeyWaiters();
         }
         if (terminal) terminal->SetRunning(centre.Running());
     }

@@ -15,6 +15,7 @@
 #include "LogoCore/LogoCoreStartup.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
+#include "LogoCore/NumberFormat.h"
 #include "app/CommandCentre.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     SetMainThread(platform::CurrentThreadId());
-    platform::SetDecimalSeparator(LocaleDecimalSeparator());
+    // A choice made in Logo (decimalcomma, decimalpoint) outlives the run.
+    platform::SetDecimalSeparator(StoredDecimalSeparator().value_or(LocaleDecimalSeparator()));
 
     CommandCentre centre(RunForCommandCentre, WriteToTerminal);
     TerminalHost host(centre);

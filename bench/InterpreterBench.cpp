@@ -54,7 +54,7 @@ void RunCalls(benchmark::State& state, const std::string& definitions, const std
 }
 
 void BM_TailRecursiveCounter(benchmark::State& state) {
-    RunCalls(state, "to count :n\nif :n = 0 [stop]\ncount :n - 1\nend\n", "count 10000", 10001);
+    RunCalls(state, "to countdown :n\nif :n = 0 [stop]\ncountdown :n - 1\nend\n", "countdown 10000", 10001);
 }
 BENCHMARK(BM_TailRecursiveCounter)->Unit(benchmark::kMillisecond);
 

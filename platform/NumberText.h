@@ -24,7 +24,7 @@ std::string FormatGeneral(double x);   // "%g"
 
 struct ParsedReal {
     double value = 0;
-    std::size_t used = 0;   // characters consumed, 0 when no number was read
+    std::size_t used = 0;     // characters consumed, 0 when no number was read
     bool outOfRange = false;  // the C library reported ERANGE (overflow or underflow)
 };
 // strtod() under the current separator: leading white space, sign, digits,

@@ -17,7 +17,7 @@
 namespace platform {
 
 class TextCatalog {
-public:
+  public:
     // Replaces the contents with the file's. On failure (unreadable file, a
     // malformed line, an id given twice) returns false with a message in
     // *error naming the file and line, and keeps the old contents.
@@ -29,7 +29,7 @@ public:
     bool Has(int32_t id) const;
     std::size_t Size() const { return texts_.size(); }
 
-private:
+  private:
     std::unordered_map<int32_t, std::string> texts_;
 };
 

@@ -102,8 +102,8 @@ TEST_F(EvaluatorTest, AnErrorLeavingAProcedureNamesTheInnermostOnce) {
 }
 
 TEST_F(EvaluatorTest, ASelfCallInLastPositionRunsInConstantStack) {
-    DEFINE("to count :n\nif :n = 0 [stop]\ncount :n - 1\nend\n");
-    EXPECT_EQ(ErrorOf("count 1000000"), "");
+    DEFINE("to countdown :n\nif :n = 0 [stop]\ncountdown :n - 1\nend\n");
+    EXPECT_EQ(ErrorOf("countdown 1000000"), "");
 }
 
 TEST_F(EvaluatorTest, RunawayRecursionIsAnErrorNotACrash) {
