@@ -1,0 +1,139 @@
+// What the box tests share: building frames, and a link that is open and
+// logged on over a FakePort, with the main thread's notices and the user's
+// messages collected instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FakePort.h"
+#include "LogoCore/MainThreadCall.h"
+#include "box/LinkState.h"
+#include "box/OutputCommands.h"
+#include "box/SampleRing.h"
+#include "platform/MessageBox.h"
+#include "platform/ThreadQueue.h"
+
+// One input's 16-bit word.
+struct InputWord {
+    int raw = 512;
+    int edges = 0;
+    bool digital = true;
+    bool countUp = false;
+    int stepCode = 0;
+
+    uint16_t Bits() const {
+        return static_cast<uint16_t>((raw << 6) | (edges << 4) | (digital ? 8 : 0) |
+                                     (countUp ? 4 : 0) | stepCode);
+    }
+};
+
+// A frame from the header and the words by input index (0-7), with the
+// check byte that makes it add up.
+inline std::vector<uint8_t> MakeFrame(const std::array<InputWord, 8>& inputs,
+                                      uint8_t header = 0x80) {
+    static constexpr int kOffset[8] = {14, 10, 6, 2, 16, 12, 8, 4};
+    std::vector<uint8_t> frame(19, 0);
+    frame[0] = header;
+    for (int i = 0; i < 8; ++i) {
+        frame[kOffset[i]] = static_cast<uint8_t>(inputs[i].Bits() >> 8);
+        frame[kOffset[i] + 1] = static_cast<uint8_t>(inputs[i].Bits() & 0xFF);
+    }
+    unsigned sum = 0;
+    for (int i = 0; i < 18; ++i) sum += frame[i];
+    frame[18] = static_cast<uint8_t>(0xFF - (sum & 0xFF));
+    return frame;
+}
+
+// A frame with every input at its defaults but the one given.
+inline std::vector<uint8_t> FrameWith(int input, InputWord word, uint8_t header = 0x80) {
+    std::array<InputWord, 8> inputs{};
+    inputs[input] = word;
+    return MakeFrame(inputs, header);
+}
+
+inline std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
+    std::vector<uint8_t> bytes;
+    for (int value : values) bytes.push_back(static_cast<uint8_t>(value));
+    return bytes;
+}
+
+struct Notice {
+    uint32_t number;
+    uintptr_t wParam;
+    intptr_t lParam;
+    std::string text;  // of a kBoxText notice
+};
+
+class BoxLinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto port = std::make_unique<FakePort>(LivePort());
+        port_ = port.get();
+        LinkState& link = Link();
+        link.port = std::move(port);
+        link.portOpen = true;
+        link.loggedOn = true;
+        link.eventsOpen = true;
+        link.notReady = true;
+        link.mainThread = platform::CurrentThreadId();
+        ResetSampleRing();
+        ResetOutputs();
+        ControlBox_TakeMissedFrames();
+        ControlBox_TakeResyncMark();
+        ControlBox_TakeResyncCount();
+        platform::SetMessageSink([this](platform::MessageKind kind, std::string_view text) {
+            std::lock_guard<std::mutex> hold(messagesLock_);
+            messages_.push_back({kind, std::string(text)});
+        });
+    }
+
+    void TearDown() override {
+        LinkState& link = Link();
+        link.portOpen = false;
+        link.loggedOn = false;
+        link.eventsOpen = false;
+        link.port.reset();
+        link.mainThread = 0;
+        platform::SetMessageSink({});
+        TakeNotices();
+    }
+
+    virtual bool LivePort() const { return false; }
+
+    // The notices posted to this (the main) thread so far, oldest first.
+    std::vector<Notice> TakeNotices() {
+        std::vector<Notice> notices;
+        while (auto message = platform::TakeMessage(0)) {
+            Notice notice{message->number, message->wParam, message->lParam, {}};
+            if (message->number == kBoxText) {
+                std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message->lParam));
+                notice.text = *text;
+            }
+            notices.push_back(notice);
+        }
+        return notices;
+    }
+
+    std::vector<std::string> Messages() {
+        std::lock_guard<std::mutex> hold(messagesLock_);
+        std::vector<std::string> texts;
+        for (const auto& message : messages_) texts.push_back(message.second);
+        return texts;
+    }
+
+    FakePort& Port() { return *port_; }
+
+    std::vector<uint8_t> Sent() { return port_->Written(); }
+
+  private:
+    FakePort* port_ = nullptr;
+    std::mutex messagesLock_;
+    std::vector<std::pair<platform::MessageKind, std::string>> messages_;
+};

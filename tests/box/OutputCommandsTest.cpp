@@ -1,0 +1,178 @@
+// The command bytes sent for each output call, byte for byte, and the
+// per-output memory that spares the box repeated ones.
+#include <gtest/gtest.h>
+
+#include "BoxTestSupport.h"
+#include "box/OutputCommands.h"
+
+namespace {
+
+class OutputCommandsTest : public BoxLinkTest {
+  protected:
+    // The bytes sent by the call, and nothing before it.
+    template <typename Call>
+    std::vector<uint8_t> SentBy(Call call) {
+        Port().ClearWritten();
+        call();
+        return Sent();
+    }
+};
+
+TEST_F(OutputCommandsTest, SwitchingOnTwiceSendsOnce) {
+    EXPECT_EQ(SentBy([] { EXPECT_TRUE(ControlBox_SetOutputState(3, true)); }), Bytes({0x2A}));
+    EXPECT_EQ(SentBy([] { EXPECT_FALSE(ControlBox_SetOutputState(3, true)); }), Bytes({}));
+    EXPECT_EQ(SentBy([] { EXPECT_TRUE(ControlBox_SetOutputState(3, false)); }), Bytes({0x3A}));
+    EXPECT_EQ(SentBy([] { EXPECT_FALSE(ControlBox_SetOutputState(3, false)); }), Bytes({}));
+    EXPECT_EQ(ControlBox_OutputState(3), kOutputOff);
+}
+
+TEST_F(OutputCommandsTest, PowerZeroOnAnOffOutputKeepsItOff) {
+    ControlBox_SetOutputState(2, false);
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 0); }), Bytes({0x31}));
+    EXPECT_EQ(ControlBox_OutputState(2), kOutputOff);
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 5); }), Bytes({0xB4, 0x02}));
+    EXPECT_EQ(ControlBox_OutputState(2), kOutputOff);
+    EXPECT_EQ(ControlBox_GetPower(2), 5);
+}
+
+TEST_F(OutputCommandsTest, PowerAfterZeroSwitchesARunningOutputOnAgain) {
+    ControlBox_SetOutputState(2, true);
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 0); }), Bytes({0x31}));
+    EXPECT_EQ(ControlBox_OutputState(2), kOutputPowerZero);
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 5); }), Bytes({0xB4, 0x02, 0x29}));
+    EXPECT_EQ(ControlBox_OutputState(2), kOutputOn);
+    // Power was not 0 this time: no switching on.
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 8); }), Bytes({0xB7, 0x02}));
+}
+
+TEST_F(OutputCommandsTest, PowerOutsideZeroToEightIsIgnored) {
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, 9); }), Bytes({}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, -1); }), Bytes({}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetPowerMask(0x03, 9); }), Bytes({}));
+    EXPECT_EQ(ControlBox_GetPower(1), 8);
+}
+
+TEST_F(OutputCommandsTest, PowerMaskAppliesTheSingleOutputRulesByIncreasingIndex) {
+    ControlBox_SetOutputState(2, true);
+    ControlBox_SetOutputState(3, false);
+    EXPECT_EQ(SentBy([] { ControlBox_SetPowerMask(0x86, 0); }), Bytes({0x92, 0x86}));
+    EXPECT_EQ(ControlBox_OutputState(2), kOutputPowerZero);
+    EXPECT_EQ(ControlBox_OutputState(3), kOutputOff);
+    EXPECT_EQ(ControlBox_OutputState(8), kOutputPowerZero);
+    // Outputs 2 and 8 were stopped by power 0, output 3 is off.
+    EXPECT_EQ(SentBy([] { ControlBox_SetPowerMask(0x86, 3); }), Bytes({0xB2, 0x86, 0x29, 0x2F}));
+    for (int id : {2, 3, 8}) EXPECT_EQ(ControlBox_GetPower(id), 3);
+    EXPECT_EQ(ControlBox_GetPower(1), 8);
+}
+
+TEST_F(OutputCommandsTest, PulseWithAZeroParameterStopsAndSwitchesOff) {
+    EXPECT_EQ(SentBy([] { ControlBox_SetPulse(1, 10, 0); }), Bytes({0x80, 0x01, 0x38}));
+    // Already off: only the stop.
+    EXPECT_EQ(SentBy([] { ControlBox_SetPulse(1, 0, 7); }), Bytes({0x80, 0x01}));
+}
+
+TEST_F(OutputCommandsTest, PulseSendsBThenAThenStartsAndSwitchesOn) {
+    EXPECT_EQ(SentBy([] { ControlBox_SetPulse(2, 10, 20); }),
+              Bytes({0xE1, 20, 0xE9, 10, 0x81, 0x02, 0x29}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetPulseMask(0x05, 255, 1); }),
+              Bytes({0xE0, 1, 0xE8, 255, 0x81, 0x01, 0x28, 0xE2, 1, 0xEA, 255, 0x81, 0x04, 0x2A}));
+}
+
+TEST_F(OutputCommandsTest, MaskAndDirectionCommandsSendTheirBytes) {
+    EXPECT_EQ(SentBy([] { ControlBox_AllOff(); }), Bytes({0x90, 0xFF}));
+    EXPECT_EQ(SentBy([] { ControlBox_AllOn(); }), Bytes({0x91, 0xFF}));
+    EXPECT_EQ(SentBy([] { ControlBox_OutputsOnOff(0x41, true); }), Bytes({0x91, 0x41}));
+    EXPECT_EQ(SentBy([] { ControlBox_OutputsOnOff(0x41, false); }), Bytes({0x90, 0x41}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetDirection(3, 1); }), Bytes({0x42}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetDirection(3, 0); }), Bytes({0x4A}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetDirectionMask(0x81, 1); }), Bytes({0x94, 0x81}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetDirectionMask(0x81, 0); }), Bytes({0x93, 0x81}));
+    EXPECT_EQ(SentBy([] { ControlBox_OutputReverse(8); }), Bytes({0x27}));
+    EXPECT_EQ(SentBy([] { ControlBox_ReverseMask(0x30); }), Bytes({0x95, 0x30}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetInputSetting(2, 7); }), Bytes({0xD7, 0x04}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetInputSetting(7, 15); }), Bytes({0xDF, 0x80}));
+}
+
+TEST_F(OutputCommandsTest, MaskAndDirectionCommandsForgetTheStates) {
+    const std::function<void()> forgetting[] = {
+        [] { ControlBox_OutputsOnOff(0x01, true); },
+        [] { ControlBox_AllOff(); },
+        [] { ControlBox_AllOn(); },
+        [] { ControlBox_SetDirectionMask(0x10, 1); },
+        [] { ControlBox_ReverseMask(0x10); },
+        [] { ControlBox_SetDirection(4, 0); },
+        [] { ControlBox_OutputReverse(4); },
+    };
+    for (const auto& forget : forgetting) {
+        ControlBox_SetOutputState(4, true);
+        forget();
+        EXPECT_EQ(ControlBox_OutputState(4), kOutputUnknown);
+        EXPECT_EQ(SentBy([] { ControlBox_SetOutputState(4, true); }), Bytes({0x2B}));
+    }
+}
+
+TEST_F(OutputCommandsTest, CommandsAreDroppedSilentlyWhileNotLoggedOn) {
+    Link().loggedOn = false;
+    EXPECT_TRUE(ControlBox_SetOutputState(5, true));  // the state still follows
+    ControlBox_AllOn();
+    ControlBox_SetPower(5, 3);
+    ControlBox_SetPulse(5, 1, 1);
+    ControlBox_SetInputSetting(0, 1);
+    EXPECT_FALSE(ControlBox_SendCommand(0x02));
+    EXPECT_FALSE(ControlBox_SendPair(0x90, 0xFF));
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(ControlBox_GetPower(5), 3);
+
+    Link().loggedOn = true;
+    Link().portOpen = false;
+    ControlBox_AllOff();
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(OutputCommandsTest, RawByteGoesOutBeforeTheLogon) {
+    Link().loggedOn = false;
+    EXPECT_TRUE(ControlBox_SendByte(0x00));
+    EXPECT_EQ(Sent(), Bytes({0x00}));
+}
+
+TEST_F(OutputCommandsTest, FailedWriteTellsTheUserAndReportsFalse) {
+    Port().FailWrites(true);
+    EXPECT_FALSE(ControlBox_SendCommand(0x02));
+    EXPECT_FALSE(ControlBox_SendPair(0x90, 0x01));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"Can't send output command to the box!",
+                                                    "Can't send output command to the box!"}));
+}
+
+TEST_F(OutputCommandsTest, CommandRacingWithTheCloseIsLostQuietly) {
+    Link().port.reset();  // the close took the port; the flags lag behind
+    EXPECT_FALSE(ControlBox_SendCommand(0x02));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OutputCommandsTest, OpenResetForgetsStatesAndRestoresFullPower) {
+    ControlBox_SetOutputState(6, true);
+    ControlBox_SetPower(6, 2);
+    ResetOutputs();
+    EXPECT_EQ(ControlBox_OutputState(6), kOutputUnknown);
+    EXPECT_EQ(ControlBox_GetPower(6), 8);
+}
+
+TEST_F(OutputCommandsTest, BadOutputIdEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The message goes to standard error, as it does without a front end.
+    EXPECT_EXIT(
+        {
+            platform::SetMessageSink({});
+            ControlBox_SetOutputState(9, true);
+        },
+        ::testing::ExitedWithCode(1), "Bad output ID \\(9\\)");
+    EXPECT_EXIT(
+        {
+            platform::SetMessageSink({});
+            ControlBox_OutputReverse(0);
+        },
+        ::testing::ExitedWithCode(1), "Bad output ID \\(0\\)");
+}
+
+}  // namespace
