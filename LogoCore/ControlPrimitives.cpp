@@ -40,8 +40,9 @@ bool IsCode(CHandleData* h) {
 }
 
 // Runs code and gives back what it outputs; an error result is raised.
-CHandleData* RunForValue(CLogoTask* task, CHandleData* code) {
-    CHandleData* result = task->RunCompiled(code);
+CHandleData* RunForValue(CLogoTask* task, CHandleData* code, bool passSignal = false) {
+    CHandleData* result = task->RunCompiled(code, passSignal);
+    if (IsOutputSignal(result)) return result;
     if (IsError(result)) throw LogoError{result};
     return result;
 }
@@ -60,11 +61,9 @@ CHandleData* Conditional(CLogoTask* task, CHandleData** inputs, int32_t option,
     if (option == kOptionIfElse) {
         // The list not chosen goes before the chosen one runs, which may take long.
         Release(in.Take(condition ? 2 : 1));
-        RunListAsCommand(task, in[condition ? 1 : 2], calledName);
-    } else if (condition) {
-        RunListAsCommand(task, in[1], calledName);
+        return RunListAsCommand(task, in[condition ? 1 : 2], calledName, true);
     }
-    return nullptr;
+    return condition ? RunListAsCommand(task, in[1], calledName, true) : nullptr;
 }
 
 CHandleData* WaitUntil(CLogoTask* task, CHandleData** inputs, int32_t,
@@ -182,13 +181,14 @@ CHandleData* Run(CLogoTask* task, CHandleData** inputs, int32_t, const std::stri
     CHandleData* code = IsCode(in[0]) ? CompileListInput(task, in[0], calledName)
                                       : task->CompileText(GetString(in[0], false), kStateUser);
     ReleaseAtEnd guard(code);
-    return RunForValue(task, code);
+    return RunForValue(task, code, true);
 }
 
+// The evaluator takes the signal where it can, and raises it elsewhere.
 CHandleData* Output(CLogoTask* task, CHandleData** inputs, int32_t, const std::string&) {
     HandlerInputs in(inputs);
     task->SetOutput(in.Take(0));
-    RaiseError(kErrorOutputSignal);
+    return OutputSignal();
 }
 
 // Stop this task (stopme) or every task (stopall).

@@ -43,7 +43,8 @@ CHandleData* NameInError(CHandleData* error, const std::string& name) {
     return error;
 }
 
-CHandleData* CallHandler(CHandleData* primitive, CLogoTask* task, CHandleData** inputs) {
+CHandleData* CallHandler(CHandleData* primitive, CLogoTask* task, CHandleData** inputs,
+                         bool passSignal = false) {
     const PrimitiveDescriptor& d = primitive->Primitive();
     CHandleData* result;
     try {
@@ -52,6 +53,7 @@ CHandleData* CallHandler(CHandleData* primitive, CLogoTask* task, CHandleData** 
         e.handle = NameInError(e.handle, primitive->Name());
         throw;
     }
+    if (IsOutputSignal(result) && !passSignal) RaiseError(kErrorOutputSignal);
     // An error a handler outputs travels on as a value (printing it shows
     // its message); only a raised error leaves.
     return result;
@@ -97,10 +99,13 @@ std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, st
 }
 
 CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task,
-                            std::vector<CHandleData*>& values) {
+                            std::vector<CHandleData*>& values, bool passSignal = false) {
     values.push_back(nullptr);
-    return CallHandler(primitive, task, values.data());
+    return CallHandler(primitive, task, values.data(), passSignal);
 }
+
+CHandleData* CallPrimitiveAt(CHandleData* primitive, CLogoTask* task, InputStream* stream,
+                             bool passSignal);
 
 CHandleData* EvaluateVariable(CHandleData* item, CLogoTask* task) {
     CHandleData* variable = task->FindVariable(item->Name());
@@ -149,11 +154,12 @@ CHandleData* CallProcedure(CHandleData* callee, CLogoTask* task, InputStream* st
 }
 
 // One item of a body at statement level.
-CHandleData* RunItem(CHandleData* item, CLogoTask* task, InputStream* stream) {
+CHandleData* RunItem(CHandleData* item, CLogoTask* task, InputStream* stream,
+                     bool passSignal = true) {
     if (IsError(item)) RaiseShared(item);
     switch (item->Type()) {
         case kTypePrimitive:
-            return CallPrimitive(item, task, stream);
+            return CallPrimitiveAt(item, task, stream, passSignal);
         case kTypeProcedure:
             return CallProcedure(item, task, stream);
         case kTypeInteger:
@@ -252,6 +258,9 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
                 value = RunItem(item, task, &stream);
             }
             if (!value) continue;
+            // A named procedure ends with what the output primitive left;
+            // an anonymous one hands the signal on.
+            if (IsOutputSignal(value)) return named ? task->TakeOutput() : value;
             if (procedure->BodyLength() != 1) {
                 const std::string text = PrintedText(value);
                 Release(value);
@@ -339,9 +348,17 @@ CHandleData* Evaluate(CHandleData* item, CLogoTask* task, InputStream* stream, b
 }
 
 CHandleData* CallPrimitive(CHandleData* primitive, CLogoTask* task, InputStream* stream) {
+    return CallPrimitiveAt(primitive, task, stream, false);
+}
+
+namespace {
+
+CHandleData* CallPrimitiveAt(CHandleData* primitive, CLogoTask* task, InputStream* stream,
+                             bool passSignal) {
     const PrimitiveDescriptor& d = primitive->Primitive();
     if (primitive->Token() == kTokenStop) {
         Release(task->TakeOutput());
+        if (passSignal) return OutputSignal();
         RaiseError(kErrorOutputSignal);
     }
     if (task->StopRequested()) RaiseError(kErrorStopRequest);
@@ -349,7 +366,7 @@ CHandleData* CallPrimitive(CHandleData* primitive, CLogoTask* task, InputStream*
     if (!stream) {
         if (d.minInputs > 0) RaiseError(-3, {name});
         CHandleData* none[] = {nullptr};
-        return CallHandler(primitive, task, none);
+        return CallHandler(primitive, task, none, passSignal);
     }
     const auto wanted = static_cast<std::size_t>(d.defaultInputs);
     std::vector<CHandleData*> values = CollectValues(task, stream, wanted, name);
@@ -357,8 +374,10 @@ CHandleData* CallPrimitive(CHandleData* primitive, CLogoTask* task, InputStream*
         ReleaseAll(values);
         RaiseError(-3, {name});
     }
-    return CallWithValues(primitive, task, values);
+    return CallWithValues(primitive, task, values, passSignal);
 }
+
+}  // namespace
 
 CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
     CHandleData* callee = node->Callee();
@@ -465,7 +484,7 @@ CHandleData* EvaluateExpression(CLogoProcedure* procedure, CLogoTask* task,
     InputStream stream{procedure->Body()};
     CHandleData* item = *stream.cursor++;
     if (task->StopRequested()) RaiseError(kErrorStopRequest);
-    CHandleData* value = RunItem(item, task, &stream);
+    CHandleData* value = RunItem(item, task, &stream, false);
     if (!value) RaiseError(-17, {what});
     if (!stream.AtEnd()) {
         Release(value);

@@ -17,6 +17,17 @@ struct InputStream {
     bool AtEnd() const { return *cursor == nullptr; }
 };
 
+// The output and stop primitives' signal (-24) where the evaluator can
+// take it as a result: at statement level in a body, and from a list run
+// by a control primitive that passes it on. Leaving a procedure this way
+// needs no unwinding; anywhere else it is raised as before.
+inline CHandleData* OutputSignal() {
+    return reinterpret_cast<CHandleData*>(static_cast<intptr_t>(-24));
+}
+inline bool IsOutputSignal(const CHandleData* h) {
+    return h == OutputSignal();
+}
+
 // Each returns a value with one reference for the caller, or null when
 // nothing was output; errors are raised as LogoError.
 CHandleData* Evaluate(CHandleData* item, CLogoTask* task, InputStream* stream, bool release);

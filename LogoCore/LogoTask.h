@@ -95,7 +95,9 @@ class CLogoTask final : public CParserClient {
 
     // Compiling and running text.
     CHandleData* CompileText(std::string_view text, int32_t state);
-    CHandleData* RunCompiled(CHandleData* procedure);
+    // With passSignal, an output inside the code comes back as OutputSignal()
+    // (Evaluator.h) instead of being raised.
+    CHandleData* RunCompiled(CHandleData* procedure, bool passSignal = false);
     CHandleData* RunText(std::string_view text);
     void LaunchText(std::string_view text);
     void DefineText(std::string_view text);

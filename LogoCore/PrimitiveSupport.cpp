@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "LogoCore/Evaluator.h"
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
@@ -86,9 +87,9 @@ CHandleData* CompileListInput(CLogoTask* task, CHandleData* input, const std::st
     return task->CompileText(std::string_view(text).substr(1, text.size() - 2), kStateUser);
 }
 
-void RunAsCommand(CLogoTask* task, CHandleData* code) {
-    CHandleData* result = task->RunCompiled(code);
-    if (!result) return;
+CHandleData* RunAsCommand(CLogoTask* task, CHandleData* code, bool passSignal) {
+    CHandleData* result = task->RunCompiled(code, passSignal);
+    if (!result || IsOutputSignal(result)) return result;
     if (IsError(result)) throw LogoError{result};
     std::string text;
     {
@@ -98,10 +99,11 @@ void RunAsCommand(CLogoTask* task, CHandleData* code) {
     RaiseError(-47, {text});
 }
 
-void RunListAsCommand(CLogoTask* task, CHandleData* list, const std::string& calledName) {
+CHandleData* RunListAsCommand(CLogoTask* task, CHandleData* list, const std::string& calledName,
+                              bool passSignal) {
     CHandleData* code = CompileListInput(task, list, calledName);
     ReleaseAtEnd guard(code);
-    RunAsCommand(task, code);
+    return RunAsCommand(task, code, passSignal);
 }
 
 void CheckStopRequest(CLogoTask* task) {

@@ -58,12 +58,15 @@ CHandleData* CompileListInput(CLogoTask* task, CHandleData* input, const std::st
 
 // Runs code in the task's current scope as a command: a value it outputs
 // raises -47 with the value's text, an error result is raised. Null code
-// does nothing.
-void RunAsCommand(CLogoTask* task, CHandleData* code);
+// does nothing. With passSignal, the output primitive inside the code
+// comes back as OutputSignal() (Evaluator.h) for the handler to return,
+// instead of being raised; otherwise the result is always null.
+CHandleData* RunAsCommand(CLogoTask* task, CHandleData* code, bool passSignal = false);
 
 // Compiles and runs a list input as a command (the two steps above); the
 // code is released however the run ends.
-void RunListAsCommand(CLogoTask* task, CHandleData* list, const std::string& calledName);
+CHandleData* RunListAsCommand(CLogoTask* task, CHandleData* list, const std::string& calledName,
+                              bool passSignal = false);
 
 // Raises -65 when the task was asked to stop.
 void CheckStopRequest(CLogoTask* task);

@@ -53,19 +53,21 @@ CHandleData* CLogoTask::CompileText(std::string_view text, int32_t state) {
     return procedure;
 }
 
-CHandleData* CLogoTask::RunCompiled(CHandleData* procedure) {
+CHandleData* CLogoTask::RunCompiled(CHandleData* procedure, bool passSignal) {
     if (IsError(procedure)) RaiseShared(procedure);
     if (!procedure) return nullptr;
     Reference(procedure);
+    CHandleData* result;
     try {
         CHandleData* none[] = {nullptr};
-        CHandleData* result = Execute(procedure->Procedure(), this, none, "");
-        Release(procedure);
-        return result;
+        result = Execute(procedure->Procedure(), this, none, "");
     } catch (...) {
         Release(procedure);
         throw;
     }
+    Release(procedure);
+    if (IsOutputSignal(result) && !passSignal) RaiseError(kErrorOutputSignal);
+    return result;
 }
 
 CHandleData* CLogoTask::RunText(std::string_view text) {
