@@ -6,11 +6,26 @@
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
+namespace {
+
+// Entries keep only the first 255 characters of their names: a longer name
+// is the same name as its cut form. Names are found ignoring case.
+std::string FoldedName(std::string_view name) {
+    return platform::LowerCase(platform::FirstCharacters(name, kMaxNameLength));
+}
+
+}  // namespace
+
+CHandleList::CHandleList(bool indexByName) : indexed_(indexByName) {
+    if (indexed_) entries_.reserve(512);
+}
+
 CHandleList::~CHandleList() {
     std::vector<CHandleData*> entries;
     {
         Guard guard(lock_);
         entries.swap(entries_);  // nothing is listed any more: Release won't ask us
+        byName_.clear();
     }
     // Free every value first, while each entry is still held here, so that
     // cycles through procedure bodies break and no entry dies too early. A
@@ -47,8 +62,14 @@ std::ptrdiff_t CHandleList::IndexOfToken(int32_t token) const {
 
 std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
     if (name.empty()) return -1;
-    // Entries keep only the first 255 characters of their names: a longer
-    // name is the same name as its cut form.
+    if (indexed_) {
+        // Of several entries of one name, the first in token order answers.
+        const CHandleData* first = nullptr;
+        auto [from, to] = byName_.equal_range(FoldedName(name));
+        for (auto it = from; it != to; ++it)
+            if (!first || it->second->Token() < first->Token()) first = it->second;
+        return first ? IndexOfCell(first) : -1;
+    }
     name = platform::FirstCharacters(name, kMaxNameLength);
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (platform::EqualsIgnoringCase(entries_[i]->Name(), name))
@@ -56,11 +77,38 @@ std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
     return -1;
 }
 
+// Tokens are unique among the name table's entries, but a variable scope
+// holds many entries of one token: the cell itself is looked for among
+// the entries of its token.
+std::ptrdiff_t CHandleList::IndexOfCell(const CHandleData* cell) const {
+    std::ptrdiff_t i = IndexOfToken(cell->Token());
+    if (i < 0) return -1;
+    const int32_t token = cell->Token();
+    while (i > 0 && entries_[i - 1]->Token() == token) --i;
+    for (auto n = entries_.size(); static_cast<std::size_t>(i) < n; ++i) {
+        if (entries_[i]->Token() != token) return -1;
+        if (entries_[i] == cell) return i;
+    }
+    return -1;
+}
+
+void CHandleList::Unindex(const CHandleData* cell) {
+    if (!indexed_) return;
+    auto [from, to] = byName_.equal_range(FoldedName(cell->Name()));
+    for (auto it = from; it != to; ++it) {
+        if (it->second == cell) {
+            byName_.erase(it);
+            return;
+        }
+    }
+}
+
 bool CHandleList::Insert(CHandleData* cell, int32_t state) {
     Guard guard(lock_);
     cell->SetState(state, false, 0);
     if (state == kStateTemp || state == kStateError || cell->Name().empty()) return false;
 
+    if (indexed_) byName_.emplace(FoldedName(cell->Name()), cell);
     const int32_t token = cell->Token();
     if (entries_.empty() || entries_.back()->Token() <= token) {
         entries_.push_back(cell);
@@ -106,6 +154,7 @@ CHandleData* CHandleList::FindByToken(int32_t token) {
 
 void CHandleList::RemoveAt(std::size_t index) {
     CHandleData* cell = entries_[index];
+    Unindex(cell);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     Release(cell);
 }
@@ -130,29 +179,21 @@ void CHandleList::RemoveAllWithState(int32_t state) {
     for (CHandleData* cell : entries_)
         (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
     entries_.swap(kept);
+    for (CHandleData* cell : removed) Unindex(cell);
     for (CHandleData* cell : removed) {
         cell->SetState(kStateTemp, false, 0);
         Release(cell);
     }
 }
 
-// Tokens are unique among the name table's entries, but a variable scope
-// holds many entries of one token: the cell itself must be the entry, or
-// Release would take a stranger out of the list.
+// The cell itself must be the entry, or Release would take a stranger of
+// the same token out of the list.
 bool CHandleList::IsListed(CHandleData* cell) {
     Guard guard(lock_);
-    std::ptrdiff_t i = IndexOfToken(cell->Token());
+    const std::ptrdiff_t i = IndexOfCell(cell);
     if (i < 0) return false;
-    const int32_t token = cell->Token();
-    while (i > 0 && entries_[i - 1]->Token() == token) --i;
-    for (auto n = entries_.size(); static_cast<std::size_t>(i) < n; ++i) {
-        if (entries_[i]->Token() != token) return false;
-        if (entries_[i] == cell) {
-            RemoveAt(static_cast<std::size_t>(i));
-            return true;
-        }
-    }
-    return false;
+    RemoveAt(static_cast<std::size_t>(i));
+    return true;
 }
 
 std::size_t CHandleList::Size() const {

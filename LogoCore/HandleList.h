@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class CHandleData;
@@ -13,7 +15,10 @@ class CHandleList {
   public:
     static constexpr const char* kClassName = "CHandleList";
 
-    CHandleList() { entries_.reserve(200); }
+    // The name table indexes its entries by name, since every word the
+    // reader meets and every procedure call asks it; a variable scope holds
+    // a handful of entries and searches them in turn.
+    explicit CHandleList(bool indexByName = false);
     CHandleList(const CHandleList&) = delete;
     CHandleList& operator=(const CHandleList&) = delete;
     // Breaks the cycles between entries (a procedure whose body names
@@ -53,8 +58,13 @@ class CHandleList {
     // The index of an entry with the token, or -1.
     std::ptrdiff_t IndexOfToken(int32_t token) const;
     std::ptrdiff_t IndexOfName(std::string_view name) const;
+    std::ptrdiff_t IndexOfCell(const CHandleData* cell) const;
     void RemoveAt(std::size_t index);
+    void Unindex(const CHandleData* cell);
 
     std::vector<CHandleData*> entries_;
+    // Folded name -> entries of that name; only when indexing by name.
+    bool indexed_;
+    std::unordered_multimap<std::string, CHandleData*> byName_;
     mutable std::recursive_mutex lock_;
 };

@@ -15,7 +15,7 @@
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 CHandleList& NameTable() {
-    static CHandleList table;
+    static CHandleList table(true);
     return table;
 }
 
