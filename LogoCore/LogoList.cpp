@@ -2,31 +2,83 @@
 #include "LogoCore/LogoList.h"
 
 #include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
 
 CLogoList* CLogoList::CopyOf(const CLogoList& source) {
-    auto* copy = new CLogoList();
-    copy->elements_.reserve(source.elements_.size());
-    for (CHandleData* cell : source.elements_) copy->Add(cell);
-    return copy;
+    return SliceOf(source, 0, source.Size());
+}
+
+CLogoList* CLogoList::SliceOf(const CLogoList& source, std::size_t first, std::size_t size) {
+    auto* slice = new CLogoList();
+    if (size == 0) return slice;
+    // A slice of a slice shares the owner's array directly, so chains of
+    // butfirst never grow.
+    CLogoList* owner = source.base_ ? source.base_ : const_cast<CLogoList*>(&source);
+    slice->base_ = owner;
+    slice->first_ = (source.base_ ? source.first_ : source.Front()) + first;
+    slice->size_ = size;
+    owner->AddRef();
+    return slice;
+}
+
+CLogoList* CLogoList::WithFirst(CHandleData* item, const CLogoList& rest) {
+    const std::size_t size = rest.Size();
+    if (size > 0) {
+        // The rest begins at its owner's first used slot: when the slot
+        // before it is still free, claim it. Only one list can win it.
+        CLogoList* owner = rest.base_ ? rest.base_ : const_cast<CLogoList*>(&rest);
+        std::size_t start = rest.base_ ? rest.first_ : rest.Front();
+        if (start > 0 && owner->front_.compare_exchange_strong(start, start - 1)) {
+            owner->elements_[start - 1] = item;
+            auto* list = new CLogoList();
+            owner->AddRef();
+            list->base_ = owner;
+            list->first_ = start - 1;
+            list->size_ = size + 1;
+            return list;
+        }
+    }
+    // A new owner with as much room in front as it has items.
+    const std::size_t room = size < 15 ? 15 : size;
+    auto* owner = new CLogoList();
+    owner->elements_.assign(room + 1 + size, nullptr);
+    owner->elements_[room] = item;
+    CHandleData* const* items = rest.Items();
+    for (std::size_t i = 0; i < size; ++i) {
+        Reference(items[i]);
+        owner->elements_[room + 1 + i] = items[i];
+    }
+    owner->front_.store(room, std::memory_order_release);
+    CLogoList* list = SliceOf(*owner, 0, size + 1);
+    owner->Release();
+    return list;
 }
 
 // Error values held as elements are released too: skipping them would leak.
+// Free slots in front hold null, which Release ignores.
 CLogoList::~CLogoList() {
+    if (base_) {
+        base_->Release();
+        return;
+    }
     for (CHandleData* cell : elements_) ::Release(cell);
 }
 
 CHandleData* CLogoList::GetAt(std::size_t index) const {
-    CHandleData* cell = elements_[index];
+    CHandleData* cell = Items()[index];
     Reference(cell);
     return cell;
 }
 
+// Only the maker of a list fills it, before anyone shares it.
 void CLogoList::Add(CHandleData* cell) {
+    if (base_) RaiseInternal("Adding to a shared list");
     Reference(cell);
     elements_.push_back(cell);
 }
 
 void CLogoList::Adopt(CHandleData* cell) {
+    if (base_) RaiseInternal("Adding to a shared list");
     elements_.push_back(cell);
 }
 
@@ -35,13 +87,14 @@ void CLogoList::Release() {
 }
 
 void CLogoList::SetState(int32_t state, bool recursive, int32_t onlyIf) {
-    for (CHandleData* cell : elements_)
-        if (IsCell(cell)) cell->SetState(state, recursive, onlyIf);
+    CHandleData* const* items = Items();
+    for (std::size_t i = 0, n = Size(); i < n; ++i)
+        if (IsCell(items[i])) items[i]->SetState(state, recursive, onlyIf);
 }
 
 std::string CLogoList::ListToString(bool release, bool quoted, std::size_t firstIndex) {
     std::string text = "[";
-    for (std::size_t i = firstIndex; i < elements_.size(); ++i) {
+    for (std::size_t i = firstIndex, n = Size(); i < n; ++i) {
         if (i > firstIndex) text += ' ';
         text += GetString(GetAt(i), true, quoted);
     }

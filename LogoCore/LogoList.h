@@ -16,24 +16,35 @@ class CLogoList {
     static constexpr const char* kClassName = "CLogoList";
 
     CLogoList() = default;  // empty, count 1
-    // A copy: the same element cells in the same order, each with one more
-    // reference. Lists are never copied deeply.
+    // A copy: the same element cells in the same order. Lists are never
+    // copied deeply, and since a list is read-only once filled, a copy
+    // shares the source's element array instead of copying it.
     static CLogoList* CopyOf(const CLogoList& source);
+    // The items first .. first + size - 1 of the source, sharing its element
+    // array (butfirst and butlast of a long list cost nothing).
+    static CLogoList* SliceOf(const CLogoList& source, std::size_t first, std::size_t size);
+    // A new list of the item (its reference adopted) followed by the items
+    // of the rest. Lists made this way keep room in front of their items,
+    // so that putting one item after another in front of a list costs no
+    // copy, amortised.
+    static CLogoList* WithFirst(CHandleData* item, const CLogoList& rest);
     CLogoList(const CLogoList&) = delete;
     CLogoList& operator=(const CLogoList&) = delete;
 
     // The element with one more reference, which the caller releases.
     CHandleData* GetAt(std::size_t index) const;
     // The element without a reference; valid while the list is.
-    CHandleData* ElementAt(std::size_t index) const { return elements_[index]; }
+    CHandleData* ElementAt(std::size_t index) const { return Items()[index]; }
     // Takes one more reference to the cell and appends it.
     void Add(CHandleData* cell);
     // Appends the cell, adopting the caller's reference.
     void Adopt(CHandleData* cell);
-    void Reserve(std::size_t size) { elements_.reserve(size); }
+    void Reserve(std::size_t size) {
+        if (!base_) elements_.reserve(size);
+    }
 
-    std::size_t Size() const { return elements_.size(); }
-    int32_t UpperBound() const { return static_cast<int32_t>(elements_.size()) - 1; }
+    std::size_t Size() const { return base_ ? size_ : elements_.size() - Front(); }
+    int32_t UpperBound() const { return static_cast<int32_t>(Size()) - 1; }
 
     void AddRef() { count_.fetch_add(1, std::memory_order_relaxed); }
     void Release();
@@ -47,6 +58,19 @@ class CLogoList {
   private:
     ~CLogoList();
 
+    CHandleData* const* Items() const {
+        return base_ ? base_->elements_.data() + first_ : elements_.data() + Front();
+    }
+    std::size_t Front() const { return front_.load(std::memory_order_acquire); }
+
+    // A list owns its elements; a shared one (base_ set) holds the list
+    // that owns them instead, and sees size_ of them from first_ on.
     std::vector<CHandleData*> elements_;
+    CLogoList* base_ = nullptr;
+    std::size_t first_ = 0;
+    std::size_t size_ = 0;
+    // The owner's first used slot: the slots before it are room that
+    // WithFirst claims, one at a time, by moving it down.
+    std::atomic<std::size_t> front_{0};
     std::atomic<int32_t> count_{1};
 };

@@ -136,9 +136,12 @@ CHandleData* ButFirst(CLogoTask*, CHandleData** inputs, int32_t option,
     if (IsList(in[0])) {
         const CLogoList& list = *in[0]->ListValue();
         if (list.Size() == 0) RaiseWrongInput(calledName, "[]");
-        NewList result(list.Size() - 1);
-        result.AddItems(list, first ? 1 : 0, first ? list.Size() : list.Size() - 1);
-        return result.Take();
+        // The rest shares the list's items: walking a long list by butfirst
+        // copies nothing.
+        CLogoList* rest = CLogoList::SliceOf(list, first ? 1 : 0, list.Size() - 1);
+        CHandleData* result = MakeListValue(rest);
+        rest->Release();
+        return result;
     }
     if (!IsWordLike(in[0])) RaiseWrongInput(calledName, in[0]);
     const std::string text = GetString(in[0], false);
@@ -189,10 +192,15 @@ const CLogoList& ListInput(CHandleData* input, const std::string& calledName) {
 CHandleData* Fput(CLogoTask*, CHandleData** inputs, int32_t option, const std::string& calledName) {
     HandlerInputs in(inputs);
     const CLogoList& list = ListInput(in[1], calledName);
+    if (option == 30) {
+        CLogoList* joined = CLogoList::WithFirst(in.Take(0), list);
+        CHandleData* result = MakeListValue(joined);
+        joined->Release();
+        return result;
+    }
     NewList result(list.Size() + 1);
-    if (option == 30) result.Adopt(in.Take(0));
     result.AddItems(list, 0, list.Size());
-    if (option != 30) result.Adopt(in.Take(0));
+    result.Adopt(in.Take(0));
     return result.Take();
 }
 

@@ -1,6 +1,11 @@
 // Logo lists: references, copies and the text form.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "LogoCore/CellTestSupport.h"
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
@@ -21,25 +26,94 @@ TEST(LogoList, TextFormFromAFirstIndex) {
 }
 
 // Copies share the elements, never the array.
-TEST(LogoList, CopiesShareElementsAndErrorElementsAreReleasedToo) {
-    CellRef a = Word("a"), b = Word("b");
+TEST(LogoList, CopiesAndSlicesShareTheItemsAndKeepThemAlive) {
+    CellRef a = Word("a"), b = Word("b"), c = Word("c");
     auto* source = new CLogoList();
-    source->Add(a.get());
+    for (CHandleData* cell : {a.get(), b.get(), c.get()}) source->Add(cell);
     CLogoList* copy = CLogoList::CopyOf(*source);
-    EXPECT_EQ(a->Count(), 3);
-    source->Add(b.get());
-    EXPECT_EQ(copy->Size(), 1u);
+    CLogoList* rest = CLogoList::SliceOf(*copy, 1, 2);  // a slice of a copy
     source->Release();
-    EXPECT_EQ(b->Count(), 1);
-
-    // An error value element goes with the list (the leak checker would
-    // report it); bare error numbers are skipped.
-    CHandleData* error = MakeError(-3, {"fd"});
-    ASSERT_TRUE(IsCell(error));
-    copy->Adopt(error);
-    copy->Adopt(ErrorHandle(-5));
+    ASSERT_EQ(copy->Size(), 3u);
+    ASSERT_EQ(rest->Size(), 2u);
+    EXPECT_EQ(rest->ElementAt(0), b.get());
+    EXPECT_EQ(rest->ElementAt(1), c.get());
+    EXPECT_EQ(a->Count(), 2);  // the shared array still holds it
     copy->Release();
+    EXPECT_EQ(a->Count(), 2);  // the slice keeps the array
+    rest->Release();
     EXPECT_EQ(a->Count(), 1);
 }
 
+TEST(LogoList, ErrorElementsGoWithTheListAndASharedListTakesNoMore) {
+    auto* list = new CLogoList();
+    CHandleData* error = MakeError(-3, {"fd"});
+    ASSERT_TRUE(IsCell(error));
+    Reference(error);
+    list->Adopt(error);
+    list->Adopt(ErrorHandle(-5));  // bare error numbers are skipped
+    CLogoList* copy = CLogoList::CopyOf(*list);
+    EXPECT_THROW(copy->Adopt(ErrorHandle(-5)), InternalError);
+    list->Release();
+    copy->Release();
+    EXPECT_EQ(error->Count(), 1);
+    Release(error);
+}
+
 }  // namespace
+
+namespace {
+
+std::string Joined(const CLogoList& list) {
+    std::string text;
+    for (std::size_t i = 0; i < list.Size(); ++i) text += list.ElementAt(i)->Text();
+    return text;
+}
+
+}  // namespace
+
+// Putting items in front reuses room before a list's items; a list whose
+// front slot another list already took is copied instead, so neither list
+// sees the other's item.
+TEST(LogoList, PuttingInFrontOfOneListTwiceGivesTwoIndependentLists) {
+    CellRef a = Word("a"), b = Word("b"), x = Word("x"), y = Word("y");
+    auto* empty = new CLogoList();
+    Reference(b.get());
+    CLogoList* tail = CLogoList::WithFirst(b.get(), *empty);  // [b]
+    Reference(a.get());
+    CLogoList* ab = CLogoList::WithFirst(a.get(), *tail);  // [a b], in tail's room
+    Reference(x.get());
+    CLogoList* xb = CLogoList::WithFirst(x.get(), *tail);  // the slot is taken: a copy
+    Reference(y.get());
+    CLogoList* yab = CLogoList::WithFirst(y.get(), *ab);
+    EXPECT_EQ(Joined(*tail), "b");
+    EXPECT_EQ(Joined(*ab), "ab");
+    EXPECT_EQ(Joined(*xb), "xb");
+    EXPECT_EQ(Joined(*yab), "yab");
+    for (CLogoList* list : {empty, tail, ab, xb, yab}) list->Release();
+    for (const CellRef& cell : {std::cref(a), std::cref(b), std::cref(x), std::cref(y)})
+        EXPECT_EQ(cell.get()->Count(), 1);
+}
+
+TEST(LogoList, ConcurrencyOfTasksPuttingInFrontOfOneList) {
+    CellRef base = Word("z");
+    auto* empty = new CLogoList();
+    Reference(base.get());
+    CLogoList* shared = CLogoList::WithFirst(base.get(), *empty);
+    std::vector<std::thread> threads;
+    std::vector<CLogoList*> results(4, nullptr);
+    std::vector<CellRef> items;
+    for (const char* letter : {"a", "b", "c", "d"}) items.push_back(Word(letter));
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            Reference(items[t].get());
+            results[t] = CLogoList::WithFirst(items[t].get(), *shared);
+        });
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < 4; ++t) {
+        EXPECT_EQ(Joined(*results[t]), std::string(1, static_cast<char>('a' + t)) + "z");
+        results[t]->Release();
+    }
+    shared->Release();
+    empty->Release();
+    EXPECT_EQ(base.get()->Count(), 1);
+}
