@@ -23,6 +23,16 @@ CHandleData* HandlerInputs::Take(int index) {
     return input;
 }
 
+bool IsWordValue(const CHandleData* h) {
+    if (!IsCell(h)) return false;
+    const int32_t type = h->Type();
+    return type == kTypeInteger || type == kTypeReal || type == kTypeString || type == kTypeBoolean;
+}
+
+bool IsListValue(const CHandleData* h) {
+    return IsCell(h) && h->Type() == kTypeList;
+}
+
 namespace {
 
 // Made once and never released: every logical primitive shares them.

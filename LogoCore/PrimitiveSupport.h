@@ -30,6 +30,11 @@ class HandlerInputs {
     int count_;
 };
 
+// The kinds of value inputs are told apart by: a word here is any value
+// taken by its text (a word, a number or a truth value).
+bool IsWordValue(const CHandleData* h);
+bool IsListValue(const CHandleData* h);
+
 // The process-wide true and false values, with one more reference.
 CHandleData* TrueValue();
 CHandleData* FalseValue();

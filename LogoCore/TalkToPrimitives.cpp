@@ -102,20 +102,6 @@ bool SelectName(TalkToContext& selection, ProjectAccess* project, const std::str
     return true;
 }
 
-bool IsWordOrList(const CHandleData* h) {
-    if (!IsCell(h)) return false;
-    switch (h->Type()) {
-        case kTypeList:
-        case kTypeString:
-        case kTypeInteger:
-        case kTypeReal:
-        case kTypeBoolean:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // An error met while selecting, worded with the primitive's name.
 [[noreturn]] void RaiseSelectionError(LogoError& error, const std::string& calledName) {
     error.handle = MakeError(error.handle, {calledName});
@@ -165,7 +151,7 @@ class SelectionRestorer {
 CHandleData* TalkTo(CLogoTask* task, CHandleData** inputs, int32_t, const std::string& calledName) {
     HandlerInputs in(inputs);
     CHandleData* input = in[0];
-    if (!IsWordOrList(input)) RaiseWrongInput(calledName, input);
+    if (!(IsWordValue(input) || IsListValue(input))) RaiseWrongInput(calledName, input);
     const std::shared_ptr<ProjectAccess> project = OpenProject();
     const ListReference names(GetList(input, false));
 

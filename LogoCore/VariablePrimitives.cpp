@@ -23,19 +23,6 @@ constexpr int32_t kOptionSwapped = 14;  // name: the value comes first
 constexpr int32_t kTextBoxType = 7;
 constexpr int32_t kTextMakeLine = 1401;
 
-bool IsWord(const CHandleData* h) {
-    if (!IsCell(h)) return false;
-    switch (h->Type()) {
-        case kTypeString:
-        case kTypeInteger:
-        case kTypeReal:
-        case kTypeBoolean:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A variable's name in the name table and the scopes carries a colon.
 std::string Prefixed(const std::string& name) {
     return ":" + name;
@@ -47,7 +34,7 @@ std::string Unprefixed(const std::string& name) {
 
 // The name input of a primitive that reads or erases a variable.
 std::string WordInput(CHandleData* input, const std::string& calledName) {
-    if (!IsWord(input)) RaiseWrongInput(calledName, input);
+    if (!IsWordValue(input)) RaiseWrongInput(calledName, input);
     return GetString(input, false);
 }
 
@@ -61,7 +48,7 @@ CHandleData* Make(CLogoTask* task, CHandleData** inputs, int32_t option,
     HandlerInputs in(inputs);
     const int nameIndex = option == kOptionSwapped ? 1 : 0;
     CHandleData* nameInput = in[nameIndex];
-    if (!IsWord(nameInput)) RaiseWrongInput(calledName, nameInput);
+    if (!IsWordValue(nameInput)) RaiseWrongInput(calledName, nameInput);
     const std::string name = GetString(nameInput, false);
     if (!IsValidName(name)) RaiseWrongInput(calledName, name);
     SetVariable(*task->Scope(), Prefixed(name), in.Take(1 - nameIndex), kStateGlobal);
@@ -82,7 +69,7 @@ CHandleData* Local(CLogoTask* task, CHandleData** inputs, int32_t, const std::st
     HandlerInputs in(inputs);
     CHandleData* input = in[0];
     std::vector<std::string> names;
-    if (IsWord(input)) {
+    if (IsWordValue(input)) {
         names.push_back(GetString(input, false));
     } else if (IsCell(input) && input->Type() == kTypeVariable) {
         names.push_back(input->Name());
@@ -90,7 +77,7 @@ CHandleData* Local(CLogoTask* task, CHandleData** inputs, int32_t, const std::st
         CLogoList* list = input->ListValue();
         for (std::size_t i = 0; i < list->Size(); ++i) {
             CHandleData* item = list->ElementAt(i);
-            if (!IsWord(item)) RaiseWrongInput(calledName, input);
+            if (!IsWordValue(item)) RaiseWrongInput(calledName, input);
             names.push_back(GetString(item, false));
         }
     } else {

@@ -27,16 +27,6 @@
 
 namespace {
 
-bool IsList(const CHandleData* h) {
-    return IsCell(h) && h->Type() == kTypeList;
-}
-
-bool IsWordLike(const CHandleData* h) {
-    if (!IsCell(h)) return false;
-    const int32_t type = h->Type();
-    return type == kTypeInteger || type == kTypeReal || type == kTypeString || type == kTypeBoolean;
-}
-
 // A list value whose own list is filled in place before anyone else sees
 // it, so the elements are referenced once and never copied again.
 class NewList {
@@ -99,14 +89,14 @@ CHandleData* ItemValue(CHandleData* item) {
 
 // Item `index` (from 1; 0 means the last) of a word or list.
 CHandleData* ItemOf(CHandleData* container, int32_t index, const std::string& calledName) {
-    if (IsList(container)) {
+    if (IsListValue(container)) {
         const CLogoList& list = *container->ListValue();
         if (list.Size() == 0) RaiseWrongInput(calledName, container);
         const std::size_t at = index == 0 ? list.Size() : static_cast<std::size_t>(index);
         if (at > list.Size()) RaiseWrongInput(calledName, std::to_string(index));
         return ItemValue(list.ElementAt(at - 1));
     }
-    if (!IsWordLike(container)) RaiseWrongInput(calledName, container);
+    if (!IsWordValue(container)) RaiseWrongInput(calledName, container);
     const std::string text = GetString(container, false);
     if (text.empty()) RaiseWrongInput(calledName, text);
     const std::size_t length = platform::CountCharacters(text);
@@ -133,7 +123,7 @@ CHandleData* ButFirst(CLogoTask*, CHandleData** inputs, int32_t option,
                       const std::string& calledName) {
     HandlerInputs in(inputs);
     const bool first = option == 23;
-    if (IsList(in[0])) {
+    if (IsListValue(in[0])) {
         const CLogoList& list = *in[0]->ListValue();
         if (list.Size() == 0) RaiseWrongInput(calledName, "[]");
         // The rest shares the list's items: walking a long list by butfirst
@@ -143,7 +133,7 @@ CHandleData* ButFirst(CLogoTask*, CHandleData** inputs, int32_t option,
         rest->Release();
         return result;
     }
-    if (!IsWordLike(in[0])) RaiseWrongInput(calledName, in[0]);
+    if (!IsWordValue(in[0])) RaiseWrongInput(calledName, in[0]);
     const std::string text = GetString(in[0], false);
     if (text.empty()) RaiseWrongInput(calledName, "\"");
     if (first) return MakeWord(text.substr(OffsetOfCharacter(text, 1)));
@@ -155,9 +145,9 @@ CHandleData* Count(CLogoTask*, CHandleData** inputs, int32_t option,
                    const std::string& calledName) {
     HandlerInputs in(inputs);
     std::size_t count = 0;
-    if (IsList(in[0])) {
+    if (IsListValue(in[0])) {
         count = in[0]->ListValue()->Size();
-    } else if (IsWordLike(in[0])) {
+    } else if (IsWordValue(in[0])) {
         count = platform::CountCharacters(GetString(in[0], false));
     } else {
         RaiseWrongInput(calledName, in[0]);
@@ -184,7 +174,7 @@ CHandleData* Char(CLogoTask*, CHandleData** inputs, int32_t, const std::string& 
 }
 
 const CLogoList& ListInput(CHandleData* input, const std::string& calledName) {
-    if (!IsList(input)) RaiseWrongInput(calledName, input);
+    if (!IsListValue(input)) RaiseWrongInput(calledName, input);
     return *input->ListValue();
 }
 
@@ -226,11 +216,11 @@ CHandleData* InsertItem(CLogoTask*, CHandleData** inputs, int32_t option,
 // Where the thing is in the list, by text ignoring case; a list thing is
 // only compared with the items that are lists.
 std::optional<std::size_t> Find(CHandleData* thing, const CLogoList& list) {
-    const bool listThing = IsList(thing);
+    const bool listThing = IsListValue(thing);
     const std::string text = GetString(thing, false);
     for (std::size_t i = 0; i < list.Size(); ++i) {
         CHandleData* item = list.ElementAt(i);
-        if (listThing && !IsList(item)) continue;
+        if (listThing && !IsListValue(item)) continue;
         if (platform::EqualsIgnoringCase(GetString(item, false), text)) return i;
     }
     return std::nullopt;
@@ -260,11 +250,11 @@ CHandleData* Remove(CLogoTask*, CHandleData** inputs, int32_t, const std::string
 
 CHandleData* Member(CLogoTask*, CHandleData** inputs, int32_t, const std::string& calledName) {
     HandlerInputs in(inputs);
-    if (IsList(in[1])) return BooleanValue(Find(in[0], *in[1]->ListValue()).has_value());
-    if (!IsWordLike(in[1])) RaiseWrongInput(calledName, in[1]);
+    if (IsListValue(in[1])) return BooleanValue(Find(in[0], *in[1]->ListValue()).has_value());
+    if (!IsWordValue(in[1])) RaiseWrongInput(calledName, in[1]);
     const std::string thing = GetString(in[0], false);
     // A list is never part of a word: the error is the output, not raised.
-    if (IsList(in[0])) return MakeError(-4, {calledName, thing});
+    if (IsListValue(in[0])) return MakeError(-4, {calledName, thing});
     return BooleanValue(GetString(in[1], false).find(thing) != std::string::npos);
 }
 
@@ -301,7 +291,7 @@ CHandleData* Word(CLogoTask*, CHandleData** inputs, int32_t, const std::string&)
     std::string text;
     for (int i = 0; i < in.Count(); ++i) {
         const std::string part = GetString(in[i], false);
-        if (IsList(in[i]))
+        if (IsListValue(in[i]))
             text.append(part, 1, part.size() - 2);  // without the outer brackets
         else
             text += part;
@@ -311,7 +301,7 @@ CHandleData* Word(CLogoTask*, CHandleData** inputs, int32_t, const std::string&)
 
 CHandleData* Parse(CLogoTask*, CHandleData** inputs, int32_t, const std::string& calledName) {
     HandlerInputs in(inputs);
-    if (IsList(in[0])) RaiseWrongInput(calledName, in[0]);
+    if (IsListValue(in[0])) RaiseWrongInput(calledName, in[0]);
     const std::string text = GetString(in[0], false);
     constexpr std::string_view kSeparators = " \t\r\n";
     NewList result(0);
@@ -327,7 +317,7 @@ CHandleData* Parse(CLogoTask*, CHandleData** inputs, int32_t, const std::string&
 // list? (37) and word? (46).
 CHandleData* IsListTest(CLogoTask*, CHandleData** inputs, int32_t option, const std::string&) {
     HandlerInputs in(inputs);
-    return BooleanValue(IsList(in[0]) == (option == 37));
+    return BooleanValue(IsListValue(in[0]) == (option == 37));
 }
 
 CHandleData* IsNumber(CLogoTask*, CHandleData** inputs, int32_t, const std::string&) {
