@@ -1,12 +1,12 @@
 // The built program, run as a user runs it: Logo piped in, the command
 // centre's text on standard output, the exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "ProgramRun.h"
 
 #include "app/Startup.h"
 #include "platform/DataFiles.h"
@@ -15,47 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-    std::string out;
-    int status = -1;
-};
-
-class KinetraProgram : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        config_ = fs::temp_directory_path() /
-                  ("kinetra-program-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(config_);
-        fs::create_directories(config_);
-    }
-    void TearDown() override { fs::remove_all(config_); }
-
-    // Runs kinetra with the input and the arguments; standard error is kept
-    // apart from standard output.
-    RunResult Kinetra(const std::string& input, const std::string& arguments = "") {
-        const fs::path in = config_ / "input.txt";
-        std::ofstream(in, std::ios::binary) << input;
-        const std::string command = (platform::ProgramDirectory() / "kinetra").string() +
-                                    " --config '" + config_.string() + "' " + arguments + " < '" +
-                                    in.string() + "' 2> '" + (config_ / "err.txt").string() + "'";
-        RunResult run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
-    }
-    std::string Errors() {
-        std::ifstream in(config_ / "err.txt");
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    fs::path config_;
-};
+class KinetraProgram : public ProgramTest {};
 
 }  // namespace
 
@@ -106,4 +66,20 @@ TEST_F(KinetraProgram, AProjectThatCannotBeReadIsReportedAndANewOneStarts) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(Errors().rfind("error: ", 0), 0u) << Errors();
     EXPECT_NE(Errors().find("no-such-project.KXP"), std::string::npos);
+}
+
+// A session of the kind the README's tour shows, piped in: procedures from
+// a file, arithmetic, words and lists, loops, the error trap.
+TEST_F(KinetraProgram, ASessionOfTheLanguagePrintsWhatEachLineComputes) {
+    std::ofstream(config_ / "procs.txt") << "to square :n\noutput :n * :n\nend\n"
+                                            "to squares :list\nif empty? :list [output []]\n"
+                                            "output fput square first :list squares butfirst "
+                                            ":list\nend\n";
+    const RunResult run = Kinetra(
+        "print 3 + 4 * 2\nprint 7 / 2\nprint butfirst \"kinetra\n"
+        "print squares [1 2 3 4]\ndotimes [i 3] [type :i] print \"\n"
+        "carefully [print 1 / 0] [print errormessage]\nprint (sum 1 2 3 4)\n",
+        "--procedures '" + (config_ / "procs.txt").string() + "'");
+    EXPECT_EQ(run.out, "11\n3.5\ninetra\n[1 4 9 16]\n123\nYou can't divide by zero.\n10\n");
+    EXPECT_EQ(run.status, 0);
 }
