@@ -187,6 +187,10 @@ class CHandleData {
     Value value_{};
 };
 
+// Four words of header, the name and a value of three pointers: every value
+// a program makes is one of these, so it must not grow.
+static_assert(sizeof(CHandleData) == 48, "a value cell is 48 bytes");
+
 // Handles that are bare error numbers: a negative number in place of a pointer.
 inline CHandleData* ErrorHandle(int32_t number) {
     return reinterpret_cast<CHandleData*>(static_cast<intptr_t>(number));
