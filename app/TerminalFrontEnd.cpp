@@ -14,6 +14,7 @@
 #include "LogoCore/NameTable.h"
 #include "app/MainThreadChannel.h"
 #include "app/TerminalInput.h"
+#include "box/OutputCommands.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
@@ -143,6 +144,10 @@ void TerminalHost::TaskEnded() {
 
 void TerminalHost::TasksStopped() {
     ReleaseKeyWaiters();
+}
+
+void TerminalHost::AllOutputsOff() {
+    ControlBox_AllOff();
 }
 
 void WriteToTerminal(std::string_view text) {

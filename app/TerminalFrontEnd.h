@@ -15,6 +15,8 @@ class TerminalHost final : public TaskHost {
     void Print(std::string_view text) override;
     void TaskEnded() override;
     void TasksStopped() override;
+    // Stopping everything and defining procedures switch the box's outputs off.
+    void AllOutputsOff() override;
 
   private:
     CommandCentre& centre_;

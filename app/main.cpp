@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "LogoCore/BoxSeam.h"
 #include "LogoCore/LogoCoreStartup.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
@@ -20,7 +21,9 @@
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
 #include "app/TerminalInput.h"
+#include "box/BoxLink.h"
 #include "box/BoxPrimitives.h"
+#include "box/SampleRing.h"
 #include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
@@ -146,6 +149,10 @@ int main(int argc, char** argv) {
     LogoCoreSetup setup;
     setup.families = {CorePrimitiveFamily(), BoxPrimitiveFamily(), ProjectPrimitiveFamily()};
     setup.port = options.port;
+    setup.openBox = OpenBoxAndReport;
+    setup.closeBox = ControlBox_Close;
+    // The core's waiting primitives pace themselves by the box's frames.
+    SetFrameWaiter([](int) { ControlBox_WaitFrame(); });
     InitLogoCore(setup);
     const PageMargins margins = ReadPageMargins();
 

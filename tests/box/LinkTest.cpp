@@ -1,0 +1,260 @@
+// Opening and closing the link: result codes, the names that are never
+// opened, frames from the simulated box, the close's promises, the sync
+// and monitor threads, and the messages for a failed open.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "LinkTestSupport.h"
+#include "box/BoxLink.h"
+#include "box/LinkThreads.h"
+#include "box/SampleRing.h"
+#include "box/TimedOutputs.h"
+#include "box/VirtualBox.h"
+
+namespace {
+
+int32_t InputValue(int input) {
+    int32_t value = -1;
+    ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
+    return value;
+}
+
+class LinkOpen : public LinkFixture {};
+
+TEST_F(LinkOpen, APathThatIsNoTerminalIsNotOpenedButKept) {
+    EXPECT_EQ(ControlBox_Open("/dev/null"), kOpenCannotOpen);
+    EXPECT_EQ(ControlBox_Open("/dev/no-such-port-here"), kOpenCannotOpen);
+    EXPECT_FALSE(Link().portOpen.load());
+    EXPECT_TRUE(ControlBox_IsNotReady());
+    // For the message, and for a reconnect.
+    EXPECT_EQ(ControlBox_PortName(), "/dev/no-such-port-here");
+    EXPECT_EQ(ControlBox_Open(std::string("COM1\0x", 6)), kOpenBadName);
+}
+
+// "(none)", the text of NoPortEntry, is made to name the simulated box's
+// terminal: an open that tried the name would succeed.
+TEST_F(LinkOpen, NoPortEntryAndTheEmptyNameAreNeverOpened) {
+    ASSERT_NE(Box(), nullptr);
+    const auto old = std::filesystem::current_path();
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("kinetra-noport-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::create_symlink(Box()->DevicePath(), dir / NoPortEntry());
+    std::filesystem::current_path(dir);
+
+    EXPECT_EQ(ControlBox_Open(NoPortEntry()), kOpenCannotOpen);
+    EXPECT_EQ(ControlBox_Open(""), kOpenCannotOpen);
+    EXPECT_FALSE(Link().portOpen.load());
+    OpenBoxAndReport(NoPortEntry());
+    EXPECT_FALSE(Link().portOpen.load());
+    EXPECT_TRUE(Messages().empty());
+    // The same terminal under another name opens.
+    EXPECT_EQ(ControlBox_Open("./" + NoPortEntry()), kOpenOk);
+
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(LinkOpen, ASecondOpenReturns2AndChangesNothing) {
+    auto fake = OpenFake();
+    fake->Feed(ReplyBytes());
+    ASSERT_TRUE(Eventually(LoggedOn));
+
+    EXPECT_EQ(ControlBox_Open("/dev/null"), kOpenAlreadyOpen);
+    EXPECT_EQ(ControlBox_PortName(), "fake");
+    EXPECT_TRUE(LoggedOn());
+    EXPECT_EQ(fake->Written(), LogonBytes());
+}
+
+TEST_F(LinkOpen, TheFirstOpenerBecomesTheMainThread) {
+    Link().mainThread = 0;
+    std::thread([] { ControlBox_Open("/dev/null"); }).join();
+    const platform::ThreadId first = Link().mainThread.load();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, platform::CurrentThreadId());
+    ControlBox_Open("/dev/null");
+    EXPECT_EQ(Link().mainThread.load(), first);
+}
+
+TEST_F(LinkOpen, AnOpenResetsTheRingAndTheOutputs) {
+    auto fake = OpenFake();
+    fake->Feed(ReplyBytes());
+    fake->Feed(FrameWith(0, {.raw = 900}));
+    ASSERT_TRUE(Eventually([] { return InputValue(0) == 900; }));
+    ControlBox_SetPower(3, 2);
+    ControlBox_Close();
+
+    auto again = OpenFake();
+    EXPECT_EQ(ControlBox_GetPower(3), 8);
+    EXPECT_EQ(InputValue(0), 0);
+    EXPECT_EQ(TheSampleRing().writeIndex.load(), 1u);
+}
+
+class LinkFrames : public LinkFixture {};
+
+TEST_F(LinkFrames, FlowFromTheSimulatedBoxUnderTheNameVirtual) {
+    ASSERT_EQ(ControlBox_Open("Virtual"), kOpenOk);
+    VirtualBox* box = ControlBox_VirtualBox();
+    ASSERT_NE(box, nullptr);
+    box->SetReading(2, 321);
+    ASSERT_TRUE(Eventually([] { return LoggedOn() && InputValue(1) == 321; }));
+    EXPECT_FALSE(ControlBox_IsNotReady());
+    box->SetReading(2, 45);
+    EXPECT_TRUE(Eventually([] { return InputValue(1) == 45; }));
+
+    ControlBox_SetOutputState(1, true);
+    EXPECT_TRUE(Eventually([&] { return box->OutputOn(1); }));
+    const auto received = box->ReceivedBytes();
+    const auto logon = LogonBytes();
+    ASSERT_GE(received.size(), logon.size());
+    EXPECT_TRUE(std::equal(logon.begin(), logon.end(), received.begin()));
+
+    ControlBox_Close();
+    EXPECT_EQ(ControlBox_VirtualBox(), nullptr);
+    EXPECT_TRUE(TakeNotices().empty());
+}
+
+TEST_F(LinkFrames, ABoxThatDoesNotAnswerLosesTheLinkWithOneNotice) {
+    ASSERT_NE(Box(), nullptr);
+    Box()->SetSilent(true);
+    ASSERT_EQ(ControlBox_Open(Box()->DevicePath()), kOpenOk);
+
+    std::vector<Notice> seen;
+    ASSERT_TRUE(WaitForLinkLost(1, &seen));
+    EXPECT_EQ(seen.front().number, kBoxMessage);
+    EXPECT_EQ(seen.front().wParam, 0x10u);
+    EXPECT_TRUE(Eventually([] { return !Link().portOpen.load(); }));
+    EXPECT_EQ(ControlBox_PortName(), Box()->DevicePath());
+}
+
+class LinkClose : public LinkFixture {};
+
+TEST_F(LinkClose, ReleasesAWaitForATimedOutputAndSendsTheLinkEnd) {
+    auto fake = OpenFake();
+    fake->Feed(ReplyBytes());
+    ASSERT_TRUE(Eventually(LoggedOn));
+
+    // No frame comes, so the output's 100 s never pass on the box's clock.
+    std::atomic<bool> returned{false};
+    std::thread task([&] {
+        ControlBox_OnForOne(1, 1000);
+        returned = true;
+    });
+    ASSERT_TRUE(Eventually([] { return ControlBox_TimedOutputActive(0); }));
+    EXPECT_FALSE(returned.load());
+
+    ControlBox_Close();
+    task.join();
+    EXPECT_FALSE(ControlBox_TimedOutputActive(0));
+    EXPECT_EQ(fake->Written().back(), 0x70);
+    EXPECT_EQ(ControlBox_PortName(), "");
+    EXPECT_TRUE(ControlBox_IsNotReady());
+    // A close is no loss: nothing for the user.
+    EXPECT_TRUE(TakeNotices().empty());
+}
+
+// The fake's reads wait without any clock until they are fed or cancelled:
+// each close returns only because it wakes the read.
+TEST_F(LinkClose, ReturnsWhileReadThreadWaitsInARead) {
+    auto inLogon = OpenFake();
+    ASSERT_TRUE(Eventually([&] { return inLogon->Written().size() == LogonBytes().size(); }));
+    ControlBox_Close();
+    EXPECT_FALSE(Link().loggedOn.load());
+
+    auto inFrames = OpenFake();
+    inFrames->Feed(ReplyBytes());
+    inFrames->Feed(FrameWith(0, {.raw = 77}));
+    ASSERT_TRUE(Eventually([] { return LoggedOn() && InputValue(0) == 77; }));
+    ControlBox_Close();
+    EXPECT_FALSE(Link().portOpen.load());
+    EXPECT_TRUE(TakeNotices().empty());
+    ControlBox_Close();  // a second close is harmless
+}
+
+class LinkSync : public LinkFixture {};
+
+TEST_F(LinkSync, ASyncByteFollowsTheLogon) {
+    auto fake = OpenFake();
+    fake->Feed(ReplyBytes());
+    ASSERT_TRUE(Eventually([&] { return fake->Written().size() > LogonBytes().size(); }));
+    EXPECT_EQ(fake->Written()[LogonBytes().size()], 0x02);
+}
+
+// One round of the monitor: the bells it rings.
+std::string MonitorBells(int32_t missed, bool resynchronised, int32_t threshold) {
+    ControlBox_SetDelayMonitor(threshold);
+    TheSampleRing().missedFrames = missed;
+    TheSampleRing().resyncMark = resynchronised;
+    testing::internal::CaptureStderr();
+    MonitorRound();
+    const std::string bells = testing::internal::GetCapturedStderr();
+    ControlBox_SetDelayMonitor(0);
+    return bells;
+}
+
+TEST(LinkMonitor, MissedFramesRingOncePerFrameAtMostTwenty) {
+    EXPECT_EQ(MonitorBells(3, false, 3), std::string(3, '\a'));
+    EXPECT_EQ(MonitorBells(25, false, 1), std::string(20, '\a'));
+    EXPECT_EQ(TheSampleRing().missedFrames.load(), 0);
+    EXPECT_EQ(MonitorBells(2, false, 3), "");
+    EXPECT_EQ(MonitorBells(5, false, 0), "");
+}
+
+TEST(LinkMonitor, AResynchronisationRingsOnceInsteadOfTheMissedFrames) {
+    EXPECT_EQ(MonitorBells(10, true, 1), "\a");
+    EXPECT_FALSE(TheSampleRing().resyncMark.load());
+    EXPECT_EQ(MonitorBells(0, true, 0), "");
+}
+
+class LinkReport : public LinkFixture {};
+
+TEST_F(LinkReport, EachCodeShowsItsTextWithThePortName) {
+    for (int32_t id : {1002, 1502, 21000, 21001, 21002, 21003, 21004, 21005, 21006, 21007})
+        EXPECT_TRUE(platform::ResourceLibrary().Has(id)) << id;
+    OpenBoxAndReport("/dev/null");
+    const std::pair<int32_t, int32_t> cases[] = {{2, 21001},  {3, 21002},  {4, 21003}, {10, 21004},
+                                                 {11, 21005}, {12, 21006}, {13, 21007}};
+    for (const auto& [code, resource] : cases) ControlBox_ReportOpenError(code);
+    ControlBox_ReportOpenError(0);
+    ControlBox_ReportOpenError(20);
+
+    std::vector<std::string> expected{platform::FormatResource(21000, {"/dev/null"})};
+    for (const auto& [code, resource] : cases)
+        expected.push_back(platform::FormatResource(resource, {"/dev/null"}));
+    EXPECT_EQ(Messages(), expected);
+    EXPECT_NE(Messages().front().find("/dev/null"), std::string::npos);
+}
+
+TEST_F(LinkReport, WithoutAPortNameTheStoredOneIsNamed) {
+    platform::WriteMachineText("ControlBox_Port", "COM7");
+    ControlBox_ReportOpenError(1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{platform::FormatResource(21000, {"COM7"})});
+}
+
+TEST_F(LinkReport, AnotherThreadHandsTheMessageToTheMainThread) {
+    ControlBox_Open("/dev/null");
+    std::thread([] { ControlBox_ReportOpenError(1); }).join();
+    EXPECT_TRUE(Messages().empty());
+    const auto notices = TakeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].number, kBoxText);
+    EXPECT_EQ(notices[0].wParam, 0x10u);
+    EXPECT_EQ(notices[0].text, platform::FormatResource(21000, {"/dev/null"}));
+}
+
+TEST_F(LinkReport, ThePortListEndsWithTheSimulatedBoxAndNoPortAndSelectsTheCurrent) {
+    const SerialPortChoices none = ListSerialPorts("/dev/no-such-port");
+    const std::size_t n = none.entries.size();
+    ASSERT_GE(n, 2u);
+    EXPECT_EQ(none.entries[n - 2], "virtual");
+    EXPECT_EQ(none.entries[n - 1], NoPortEntry());
+    EXPECT_EQ(none.selected, 0u);
+    EXPECT_EQ(ListSerialPorts(NoPortEntry()).selected, n - 1);
+    EXPECT_EQ(ListSerialPorts("VIRTUAL").selected, n - 2);
+}
+
+}  // namespace

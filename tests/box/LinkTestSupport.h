@@ -1,0 +1,184 @@
+// What the tests of the serial link share: a fixture that registers the
+// test as the main thread, collects the link's notices and messages and
+// keeps a simulated box of its own, and a port that the test keeps sight of
+// after the link has closed it.
+#pragma once
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BoxTestSupport.h"
+#include "FakePort.h"
+#include "LogoCore/MainThreadCall.h"
+#include "box/BoxLink.h"
+#include "box/LinkState.h"
+#include "box/Logon.h"
+#include "box/VirtualBox.h"
+#include "platform/ConfigStore.h"
+#include "platform/DataFiles.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCatalog.h"
+#include "platform/ThreadQueue.h"
+
+// Waits, looking every 10 ms, until the condition holds; false when it
+// still does not after the time. The times are generous upper bounds for a
+// slow machine, never a measurement.
+template <class Condition>
+bool Eventually(Condition condition, int milliseconds = 10000) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The bytes of a logon as the host sends them: RELEASE, then the string.
+inline std::vector<uint8_t> LogonBytes() {
+    std::vector<uint8_t> bytes(1 + kLogonString.size());
+    bytes[0] = kReleaseCommand;
+    std::copy(kLogonString.begin(), kLogonString.end(), bytes.begin() + 1);
+    return bytes;
+}
+
+inline std::vector<uint8_t> ReplyBytes() {
+    return std::vector<uint8_t>(kLogonReply.begin(), kLogonReply.end());
+}
+
+// How often the logon appears in the bytes.
+inline int CountLogons(const std::vector<uint8_t>& bytes) {
+    const std::vector<uint8_t> logon = LogonBytes();
+    int count = 0;
+    for (auto at = bytes.begin();
+         (at = std::search(at, bytes.end(), logon.begin(), logon.end())) != bytes.end();
+         at += static_cast<std::ptrdiff_t>(logon.size()))
+        ++count;
+    return count;
+}
+
+// A port the link may own and close while the test still looks at the
+// fake behind it.
+class SharedPort : public platform::SerialPort {
+  public:
+    explicit SharedPort(std::shared_ptr<FakePort> port) : port_(std::move(port)) {}
+    int Read(uint8_t* buffer, int n, int interval, int total) override {
+        return port_->Read(buffer, n, interval, total);
+    }
+    bool Write(const uint8_t* bytes, int n, int timeout) override {
+        return port_->Write(bytes, n, timeout);
+    }
+    bool SendImmediately(uint8_t byte) override { return port_->SendImmediately(byte); }
+    bool Purge() override { return port_->Purge(); }
+    uint32_t TakeLineErrors() override { return port_->TakeLineErrors(); }
+    void CancelReads() override { port_->CancelReads(); }
+
+  private:
+    std::shared_ptr<FakePort> port_;
+};
+
+inline int CountNotices(const std::vector<Notice>& notices, uint32_t number, intptr_t lParam) {
+    int count = 0;
+    for (const Notice& n : notices)
+        if (n.number == number && n.lParam == lParam) ++count;
+    return count;
+}
+
+// The test's thread is the main thread the link posts to; the user's
+// messages are collected. Every test ends with the link closed.
+class LinkFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        const auto catalog = platform::FindDataFile(platform::kResourceFileName);
+        ASSERT_TRUE(catalog && platform::ResourceLibrary().Load(*catalog, &error)) << error;
+        configDir_ = std::filesystem::temp_directory_path() /
+                     ("kinetra-link-test-" + std::to_string(getpid()));
+        platform::SetConfigDirectory(configDir_);
+        LinkState& link = Link();
+        link.mainThread = platform::CurrentThreadId();
+        link.errorReported = false;
+        platform::SetMessageSink([this](platform::MessageKind, std::string_view text) {
+            std::lock_guard<std::mutex> hold(messagesLock_);
+            messages_.emplace_back(text);
+        });
+    }
+
+    void TearDown() override {
+        ControlBox_Close();
+        TakeNotices();
+        platform::SetMessageSink({});
+        Link().mainThread = 0;
+        Link().errorReported = false;
+        platform::SetConfigDirectory({});
+        std::error_code ignored;
+        std::filesystem::remove_all(configDir_, ignored);
+    }
+
+    // A simulated box of the test's own, which the link opens by its path
+    // like any port. It outlives the link.
+    VirtualBox* Box() {
+        if (!box_) box_ = VirtualBox::Start();
+        return box_.get();
+    }
+
+    // Opens the link over a fake port that the test keeps.
+    std::shared_ptr<FakePort> OpenFake(bool live = true) {
+        auto fake = std::make_shared<FakePort>(live);
+        EXPECT_EQ(ControlBox_OpenPort("fake", std::make_unique<SharedPort>(fake)), kOpenOk);
+        return fake;
+    }
+
+    // The notices posted to this thread since the last call, oldest first;
+    // waits at most the time for the first one.
+    std::vector<Notice> TakeNotices(int waitMs = 0) {
+        std::vector<Notice> notices;
+        for (auto message = platform::TakeMessage(waitMs); message;
+             message = platform::TakeMessage(0)) {
+            Notice notice{message->number, message->wParam, message->lParam, {}};
+            if (message->number == kBoxText) {
+                std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message->lParam));
+                notice.text = *text;
+            }
+            notices.push_back(notice);
+        }
+        return notices;
+    }
+
+    // Waits until the notices seen (kept in *seen) hold n link-lost ones.
+    bool WaitForLinkLost(int n, std::vector<Notice>* seen, int milliseconds = 15000) {
+        return Eventually(
+            [&] {
+                for (const Notice& notice : TakeNotices(10)) seen->push_back(notice);
+                return CountNotices(*seen, kBoxMessage, 1502) >= n;
+            },
+            milliseconds);
+    }
+
+    std::vector<std::string> Messages() {
+        std::lock_guard<std::mutex> hold(messagesLock_);
+        return messages_;
+    }
+
+  private:
+    std::unique_ptr<VirtualBox> box_;
+    std::filesystem::path configDir_;
+    std::mutex messagesLock_;
+    std::vector<std::string> messages_;
+};
+
+// A live link with frames flowing: logged on, and the ring being filled.
+inline bool LoggedOn() {
+    return Link().loggedOn.load() && Link().portOpen.load();
+}

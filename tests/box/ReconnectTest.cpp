@@ -1,0 +1,123 @@
+// A lost link and its return: one message for the user however long the
+// box stays away, the link back within a few seconds of the box speaking
+// again, and no reopening of a port the user has given up.
+#include <gtest/gtest.h>
+
+#include "LinkTestSupport.h"
+#include "box/BoxLink.h"
+#include "box/LinkThreads.h"
+#include "box/SampleRing.h"
+#include "box/VirtualBox.h"
+
+namespace {
+
+class Reconnect : public LinkFixture {
+  protected:
+    // Opens the test's box, waits for its frames, then pulls its cable
+    // until the link is lost and closed.
+    void OpenAndLose(std::vector<Notice>* seen) {
+        ASSERT_NE(Box(), nullptr);
+        ASSERT_EQ(ControlBox_Open(Box()->DevicePath()), kOpenOk);
+        Lose(seen, 1);
+    }
+    // Waits for the frames, then pulls the cable until the n-th loss.
+    void Lose(std::vector<Notice>* seen, int n) {
+        ASSERT_TRUE(Eventually(LoggedOn, 20000));
+        Box()->SetSilent(true);
+        ASSERT_TRUE(WaitForLinkLost(n, seen));
+        ASSERT_TRUE(Eventually([] { return !Link().portOpen.load(); }));
+    }
+
+    // Back between two reopens: a box that never heard the last RELEASE
+    // goes on sending frames, and a logon that is skipping to the reply's
+    // first byte would read them for as long as they come.
+    void Speak() {
+        ASSERT_TRUE(Eventually([] { return !Link().portOpen.load(); }));
+        Box()->SetSilent(false);
+    }
+};
+
+int32_t InputValue(int input) {
+    int32_t value = -1;
+    ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
+    return value;
+}
+
+TEST_F(Reconnect, ASilentBoxIsToldOnceAndComesBackWithoutAnotherMessage) {
+    std::vector<Notice> seen;
+    OpenAndLose(&seen);
+    EXPECT_TRUE(ControlBox_IsNotReady());
+    EXPECT_EQ(ControlBox_PortName(), Box()->DevicePath());
+
+    // Two reopens that find no box: no further message.
+    const int logons = CountLogons(Box()->ReceivedBytes());
+    ASSERT_TRUE(
+        Eventually([&] { return CountLogons(Box()->ReceivedBytes()) >= logons + 2; }, 20000));
+
+    Speak();
+    Box()->SetReading(3, 456);
+    ASSERT_TRUE(Eventually([] { return LoggedOn() && InputValue(2) == 456; }, 20000));
+    EXPECT_FALSE(Link().errorReported.load());
+    for (const Notice& n : TakeNotices()) seen.push_back(n);
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(CountNotices(seen, kBoxMessage, 1502), 1);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(Reconnect, ALinkLostAgainAfterItsReturnIsToldAgain) {
+    std::vector<Notice> seen;
+    OpenAndLose(&seen);
+    Speak();
+    Lose(&seen, 2);
+    EXPECT_EQ(CountNotices(seen, kBoxMessage, 1502), 2);
+    // The host ended each lost link with the link-end byte.
+    const auto received = Box()->ReceivedBytes();
+    EXPECT_GE(std::count(received.begin(), received.end(), 0x70), 2);
+}
+
+TEST_F(Reconnect, AfterACloseTheLostPortIsNotReopened) {
+    std::vector<Notice> seen;
+    OpenAndLose(&seen);
+    // The preferences confirmed with "no box": close, then nothing to open.
+    ControlBox_Close();
+    Box()->SetSilent(false);
+    OpenBoxAndReport(NoPortEntry());
+    EXPECT_EQ(ControlBox_PortName(), "");
+    EXPECT_FALSE(ReconnectThreadRunning());
+    EXPECT_FALSE(ReopenLostLink().has_value());
+    EXPECT_FALSE(Link().portOpen.load());
+}
+
+TEST_F(Reconnect, NamesThatMeanNoBoxAreNotReopened) {
+    std::vector<Notice> seen;
+    OpenAndLose(&seen);
+    // The user picks such a name while the reconnecting goes on (a reopen
+    // of the silent box may hold the port for a moment).
+    for (const std::string& name : {NoPortEntry(), std::string()}) {
+        int32_t code = kOpenOk;
+        ASSERT_TRUE(Eventually([&] {
+            code = ControlBox_Open(name);
+            return code != kOpenAlreadyOpen;
+        }));
+        EXPECT_EQ(code, kOpenCannotOpen);
+        EXPECT_EQ(ControlBox_PortName(), name);
+        EXPECT_TRUE(ReconnectThreadRunning());
+        EXPECT_FALSE(ReopenLostLink().has_value());
+    }
+    EXPECT_FALSE(Link().portOpen.load());
+}
+
+TEST_F(Reconnect, OnlyASuccessfulOpenStartsTheReconnecting) {
+    ASSERT_NE(Box(), nullptr);
+    EXPECT_EQ(ControlBox_Open("/dev/null"), kOpenCannotOpen);
+    EXPECT_FALSE(ReconnectThreadRunning());
+    // Its step tries the kept name.
+    EXPECT_EQ(ReopenLostLink(), kOpenCannotOpen);
+    ControlBox_Close();
+
+    ASSERT_EQ(ControlBox_Open(Box()->DevicePath()), kOpenOk);
+    EXPECT_TRUE(ReconnectThreadRunning());
+    EXPECT_FALSE(ReopenLostLink().has_value());  // open: nothing to do
+}
+
+}  // namespace

@@ -1,0 +1,673 @@
+// The simulated box, talked to the way the link talks to a real one: over
+// the termios port opened on its pseudo-terminal. Waits are bounded only
+// to turn a hang into a failure; apart from the one pacing check, no
+// result depends on how fast the machine is.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "box/InputStream.h"
+#include "box/SampleRing.h"
+#include "box/VirtualBox.h"
+#include "platform/SerialPort.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kLogon = "###Hello there, are you ready$$$";
+const std::string kAnswer = "###Now take a short breather$$$";
+
+// Where each input's word sits in a frame, by input index.
+constexpr int kWordOffset[8] = {14, 10, 6, 2, 16, 12, 8, 4};
+
+using Frame = std::vector<uint8_t>;
+
+unsigned Word(const Frame& frame, int input) {
+    const int at = kWordOffset[input - 1];
+    return (frame[at] << 8) | frame[at + 1];
+}
+int Raw(const Frame& frame, int input) {
+    return static_cast<int>(Word(frame, input) >> 6);
+}
+int Edges(const Frame& frame, int input) {
+    return static_cast<int>((Word(frame, input) >> 4) & 3);
+}
+bool DigitalBit(const Frame& frame, int input) {
+    return (Word(frame, input) & 8) != 0;
+}
+bool CountsUp(const Frame& frame, int input) {
+    return (Word(frame, input) & 4) != 0;
+}
+int StepCode(const Frame& frame, int input) {
+    return static_cast<int>(Word(frame, input) & 3);
+}
+
+bool AddsUp(const Frame& frame) {
+    unsigned sum = 0;
+    for (uint8_t b : frame) sum += b;
+    return (sum & 0xFF) == 0xFF;
+}
+
+std::vector<uint8_t> Text(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+// RELEASE, then the logon string.
+std::vector<uint8_t> LogonBytes() {
+    return Text(std::string(1, '\0') + kLogon);
+}
+
+class VirtualBoxTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartBox({}); }
+    void TearDown() override {
+        port_.reset();
+        box_.reset();
+    }
+
+    void StartBox(VirtualBox::Options options) {
+        port_.reset();
+        box_ = VirtualBox::Start(options);
+        ASSERT_NE(box_, nullptr);
+        platform::SerialOpenError error{};
+        port_ = platform::OpenSerialPort(box_->DevicePath(), &error);
+        ASSERT_NE(port_, nullptr);
+    }
+
+    void Send(const std::vector<uint8_t>& bytes) {
+        ASSERT_TRUE(port_->Write(bytes.data(), static_cast<int>(bytes.size()), 2000));
+        sent_ += bytes.size();
+    }
+    // Sends and waits until the box has taken the bytes (and so obeyed them).
+    void Command(const std::vector<uint8_t>& bytes) {
+        Send(bytes);
+        const auto giveUp = Clock::now() + 5s;
+        while (box_->ReceivedBytes().size() < sent_ && Clock::now() < giveUp)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_EQ(box_->ReceivedBytes().size(), sent_);
+    }
+
+    std::vector<uint8_t> Read(int n) {
+        std::vector<uint8_t> bytes(n);
+        const int got = port_->Read(bytes.data(), n, 3000, 5000);
+        bytes.resize(got > 0 ? got : 0);
+        return bytes;
+    }
+    Frame NextFrame() {
+        Frame frame = Read(19);
+        EXPECT_EQ(frame.size(), 19u);
+        frame.resize(19);
+        return frame;
+    }
+    // Skips to the "#" that starts the answer, as the link does.
+    std::vector<uint8_t> ReadAnswer() {
+        for (int skipped = 0; skipped < 4096; ++skipped) {
+            std::vector<uint8_t> byte = Read(1);
+            if (byte.empty()) return {};
+            if (byte[0] != '#') continue;
+            std::vector<uint8_t> rest = Read(30);
+            byte.insert(byte.end(), rest.begin(), rest.end());
+            return byte;
+        }
+        return {};
+    }
+    void LogOn() {
+        Send(LogonBytes());
+        ASSERT_EQ(ReadAnswer(), Text(kAnswer));
+    }
+
+    std::unique_ptr<VirtualBox> box_;
+    std::unique_ptr<platform::SerialPort> port_;
+    size_t sent_ = 0;
+};
+
+TEST(VirtualBoxName, VirtualInAnyCaseIsTheSimulatedBox) {
+    EXPECT_TRUE(IsVirtualPortName("virtual"));
+    EXPECT_TRUE(IsVirtualPortName("VIRTUAL"));
+    EXPECT_TRUE(IsVirtualPortName("Virtual"));
+    EXPECT_FALSE(IsVirtualPortName("virtual1"));
+    EXPECT_FALSE(IsVirtualPortName("virtua"));
+    EXPECT_FALSE(IsVirtualPortName("COM1"));
+    EXPECT_FALSE(IsVirtualPortName(""));
+}
+
+TEST_F(VirtualBoxTest, AnswersTheLogonByteForByteAfterNoise) {
+    Send({'x', 0x23, 0xFF, 0x00, '#', '#', 'Q', 0x70, 0x28});
+    LogOn();
+    EXPECT_TRUE(box_->CurrentStatus().loggedOn);
+    // The noise obeyed nothing, not even the on and link-end bytes in it.
+    EXPECT_FALSE(box_->OutputOn(1));
+    const Frame frame = NextFrame();
+    EXPECT_TRUE(AddsUp(frame));
+    const std::vector<uint8_t> all = box_->ReceivedBytes();
+    ASSERT_EQ(all.size(), 9 + 33u);
+    EXPECT_EQ(std::vector<uint8_t>(all.begin() + 9, all.end()), LogonBytes());
+}
+
+TEST_F(VirtualBoxTest, LogonStringWithoutReleaseOrCutShortIsNotAnswered) {
+    Command(Text(kLogon));
+    EXPECT_FALSE(box_->CurrentStatus().loggedOn);
+    std::vector<uint8_t> cut = LogonBytes();
+    cut.pop_back();
+    cut.push_back('x');
+    Command(cut);
+    EXPECT_FALSE(box_->CurrentStatus().loggedOn);
+    // A second RELEASE in front of the string is still a RELEASE.
+    Command({0x00});
+    LogOn();
+}
+
+TEST_F(VirtualBoxTest, FramesAreValidAndComeEvery19Point8MillisecondsOnAverage) {
+    LogOn();
+    Frame first = NextFrame();
+    const auto start = Clock::now();
+    for (int i = 0; i < 50; ++i) {
+        const Frame frame = NextFrame();
+        ASSERT_TRUE(AddsUp(frame)) << i;
+        ASSERT_EQ(frame[0], 0x80) << i;
+        ASSERT_EQ(frame[1], 0x00) << i;
+        ASSERT_TRUE(ControlBox_ValidFrame(frame.data())) << i;
+        for (int input = 1; input <= 8; ++input) {
+            EXPECT_EQ(Raw(frame, input), 1023);
+            EXPECT_TRUE(DigitalBit(frame, input));  // untouched: open
+            EXPECT_EQ(Edges(frame, input), 0);
+            EXPECT_EQ(StepCode(frame, input), 0);
+        }
+    }
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    // 990 ms expected; the bounds only tell pacing from bursts or stalls.
+    EXPECT_GT(elapsed.count(), 700);
+    EXPECT_LT(elapsed.count(), 1600);
+}
+
+TEST_F(VirtualBoxTest, SingleByteCommandsSwitchPowerAndTurnOneOutput) {
+    LogOn();
+    EXPECT_FALSE(box_->OutputOn(3));
+    EXPECT_EQ(box_->OutputPower(3), 8);
+    EXPECT_EQ(box_->OutputDirection(3), 1);
+    Command({0x2A});  // on
+    EXPECT_TRUE(box_->OutputOn(3));
+    EXPECT_FALSE(box_->OutputOn(2));
+    Command({0x32});  // power 0
+    EXPECT_EQ(box_->OutputPower(3), 0);
+    EXPECT_TRUE(box_->OutputOn(3));
+    Command({0x4A});  // direction 0
+    EXPECT_EQ(box_->OutputDirection(3), 0);
+    Command({0x22});  // reverse
+    EXPECT_EQ(box_->OutputDirection(3), 1);
+    Command({0x22, 0x4A, 0x42});  // reverse, 0, 1
+    EXPECT_EQ(box_->OutputDirection(3), 1);
+    Command({0x02});  // SYNC changes nothing
+    Command({0x3A});  // off
+    EXPECT_FALSE(box_->OutputOn(3));
+    Command({0x2F, 0x37});  // output 8 on, power 0
+    EXPECT_TRUE(box_->OutputOn(8));
+    EXPECT_EQ(box_->OutputPower(8), 0);
+    EXPECT_TRUE(box_->CurrentStatus().loggedOn);
+}
+
+TEST_F(VirtualBoxTest, MaskCommandsActOnEveryOutputInTheMask) {
+    LogOn();
+    Command({0x91, 0x0F});  // 1-4 on
+    for (int out = 1; out <= 8; ++out) EXPECT_EQ(box_->OutputOn(out), out <= 4) << out;
+    Command({0x90, 0x05});  // 1 and 3 off
+    EXPECT_FALSE(box_->OutputOn(1));
+    EXPECT_TRUE(box_->OutputOn(2));
+    EXPECT_FALSE(box_->OutputOn(3));
+    EXPECT_TRUE(box_->OutputOn(4));
+    Command({0xB4, 0x06});  // power 5 for 2 and 3
+    EXPECT_EQ(box_->OutputPower(1), 8);
+    EXPECT_EQ(box_->OutputPower(2), 5);
+    EXPECT_EQ(box_->OutputPower(3), 5);
+    Command({0xB0, 0x80});  // power 1 for 8
+    EXPECT_EQ(box_->OutputPower(8), 1);
+    Command({0xB7, 0x80, 0x92, 0x81});  // power 8, then 0, for 1 and 8
+    EXPECT_EQ(box_->OutputPower(1), 0);
+    EXPECT_EQ(box_->OutputPower(8), 0);
+    Command({0x93, 0x30});  // direction 0 for 5 and 6
+    EXPECT_EQ(box_->OutputDirection(5), 0);
+    EXPECT_EQ(box_->OutputDirection(6), 0);
+    EXPECT_EQ(box_->OutputDirection(7), 1);
+    Command({0x95, 0x60});  // reverse 6 and 7
+    EXPECT_EQ(box_->OutputDirection(6), 1);
+    EXPECT_EQ(box_->OutputDirection(7), 0);
+    Command({0x94, 0x10});  // direction 1 for 5
+    EXPECT_EQ(box_->OutputDirection(5), 1);
+    Command({0x91, 0xFF});
+    for (int out = 1; out <= 8; ++out) EXPECT_TRUE(box_->OutputOn(out)) << out;
+    // A zero mask is an argument, not a RELEASE: the box stays logged on.
+    Command({0x90, 0x00});
+    EXPECT_TRUE(box_->CurrentStatus().loggedOn);
+    EXPECT_TRUE(box_->OutputOn(1));
+    EXPECT_TRUE(AddsUp(NextFrame()));
+}
+
+TEST_F(VirtualBoxTest, TwoByteCommandSplitAcrossWritesIsOneCommand) {
+    LogOn();
+    Command({0xB2});
+    EXPECT_EQ(box_->OutputPower(2), 8);
+    Command({0x02});  // the mask, not a SYNC
+    EXPECT_EQ(box_->OutputPower(2), 3);
+    Command({0x91});
+    EXPECT_FALSE(box_->OutputOn(1));
+    Command({0x28});  // the mask 0x28: outputs 4 and 6, not "output 1 on"
+    EXPECT_FALSE(box_->OutputOn(1));
+    EXPECT_TRUE(box_->OutputOn(4));
+    EXPECT_TRUE(box_->OutputOn(6));
+}
+
+TEST_F(VirtualBoxTest, PulseParametersAndInputSettingsAreKept) {
+    LogOn();
+    Command({0xEA, 10, 0xE2, 20, 0x81, 0x04});
+    VirtualBox::Status status = box_->CurrentStatus();
+    EXPECT_TRUE(status.outputs[2].pulse);
+    EXPECT_EQ(status.outputs[2].pulseA, 10);
+    EXPECT_EQ(status.outputs[2].pulseB, 20);
+    EXPECT_FALSE(status.outputs[1].pulse);
+    Command({0x80, 0x04, 0xD7, 0x04});
+    status = box_->CurrentStatus();
+    EXPECT_FALSE(status.outputs[2].pulse);
+    EXPECT_EQ(status.inputs[2].setting, 7);
+    EXPECT_EQ(status.inputs[1].setting, 0);
+}
+
+TEST_F(VirtualBoxTest, PressGivesOneEdgeAndClearsTheDigitalBit) {
+    LogOn();
+    box_->Press(2);
+    box_->Press(2);  // already closed: no second edge
+    Frame frame;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Edges(frame, 2) != 0) break;
+    }
+    EXPECT_EQ(Edges(frame, 2), 1);
+    EXPECT_FALSE(DigitalBit(frame, 2));
+    EXPECT_TRUE(DigitalBit(frame, 1));
+    frame = NextFrame();
+    EXPECT_EQ(Edges(frame, 2), 0);
+    EXPECT_FALSE(DigitalBit(frame, 2));
+    EXPECT_TRUE(box_->CurrentStatus().inputs[1].pressed);
+
+    box_->Release(2);
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Edges(frame, 2) != 0) break;
+    }
+    EXPECT_EQ(Edges(frame, 2), 1);
+    EXPECT_TRUE(DigitalBit(frame, 2));
+}
+
+TEST_F(VirtualBoxTest, MoreThanThreeEdgesAreSpreadOverFrames) {
+    LogOn();
+    // Held silent, the box gathers the edges for one frame.
+    box_->SetSilent(true);
+    for (int i = 0; i < 2; ++i) {
+        box_->Press(1);
+        box_->Release(1);
+    }
+    box_->SetSilent(false);
+    std::vector<int> counts;
+    int total = 0;
+    for (int i = 0; i < 200 && total < 4; ++i) {
+        const Frame frame = NextFrame();
+        if (Edges(frame, 1) == 0) continue;
+        counts.push_back(Edges(frame, 1));
+        total += counts.back();
+        EXPECT_TRUE(DigitalBit(frame, 1));
+    }
+    EXPECT_EQ(counts, (std::vector<int>{3, 1}));
+}
+
+TEST_F(VirtualBoxTest, SetReadingIsSentAndClamped) {
+    LogOn();
+    box_->SetReading(3, 600);
+    box_->SetReading(4, 5000);
+    box_->SetReading(1, -3);
+    Frame frame;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Raw(frame, 3) == 600) break;
+    }
+    EXPECT_EQ(Raw(frame, 3), 600);
+    EXPECT_EQ(Raw(frame, 4), 1023);
+    EXPECT_EQ(Raw(frame, 1), 0);
+    EXPECT_EQ(Raw(frame, 2), 1023);
+}
+
+class VirtualBoxRotation : public VirtualBoxTest {
+  protected:
+    void SetUp() override {
+        StartBox({.couple = false});
+        ResetSampleRing();
+    }
+    static int32_t RingRotation(int input) {
+        const SampleRing& ring = TheSampleRing();
+        return ring.slots[ring.Newest()].rotation[input - 5].load();
+    }
+    static int32_t RingRaw(int input) {
+        const SampleRing& ring = TheSampleRing();
+        return ring.slots[ring.Newest()].raw[input - 1].load();
+    }
+};
+
+TEST_F(VirtualBoxRotation, TurnsDecodeBackIntoTheRotationCounts) {
+    LogOn();
+    box_->SetReading(6, 0x2A5);
+    // Held silent, every turn starts in the same frame.
+    box_->SetSilent(true);
+    box_->Turn(5, 1);
+    box_->Turn(6, -7);
+    box_->Turn(7, 40);
+    box_->Turn(8, -2);
+    box_->Turn(3, 9);  // no rotation on inputs 1-4
+    box_->SetSilent(false);
+
+    std::vector<Frame> moving;
+    for (int i = 0; i < 200 && moving.size() < 3; ++i) {
+        const Frame frame = NextFrame();
+        ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), static_cast<uint32_t>(20 * i)));
+        if (StepCode(frame, 7) != 0) moving.push_back(frame);
+    }
+    ASSERT_EQ(moving.size(), 3u);
+    const Frame& firstMove = moving[0];
+    EXPECT_EQ(StepCode(firstMove, 5), 1);
+    EXPECT_TRUE(CountsUp(firstMove, 5));
+    EXPECT_EQ(StepCode(firstMove, 6), 2);
+    EXPECT_FALSE(CountsUp(firstMove, 6));
+    EXPECT_EQ(Raw(firstMove, 6), 0x2A5);  // 0x2A0 with 7 - 2 in the low bits
+    EXPECT_EQ(StepCode(firstMove, 8), 2);
+    EXPECT_EQ(Raw(firstMove, 8) & 0xF, 0);  // two steps
+    EXPECT_EQ(StepCode(firstMove, 3), 0);
+    // 40 steps: 17, 17 and 6.
+    EXPECT_EQ(Raw(moving[0], 7) & 0xF, 15);
+    EXPECT_EQ(Raw(moving[1], 7) & 0xF, 15);
+    EXPECT_EQ(Raw(moving[2], 7) & 0xF, 4);
+    EXPECT_EQ(StepCode(moving[1], 5), 0);
+
+    EXPECT_EQ(RingRotation(5), 1);
+    EXPECT_EQ(RingRotation(6), -7);
+    EXPECT_EQ(RingRotation(7), 40);
+    EXPECT_EQ(RingRotation(8), -2);
+    // The reading comes back whole once the sensor stops.
+    const Frame still = NextFrame();
+    ASSERT_TRUE(ControlBox_DecodeFrameAt(still.data(), 5000));
+    EXPECT_EQ(RingRaw(6), 0x2A5);
+    EXPECT_EQ(RingRotation(7), 40);
+}
+
+TEST_F(VirtualBoxRotation, TurnsBeforeTheLogonAreNotReported) {
+    box_->Turn(5, 12);
+    box_->Press(1);
+    LogOn();
+    for (int i = 0; i < 5; ++i) {
+        const Frame frame = NextFrame();
+        EXPECT_EQ(StepCode(frame, 5), 0);
+        EXPECT_EQ(Edges(frame, 1), 0);
+        EXPECT_FALSE(DigitalBit(frame, 1));  // but the contact is closed
+    }
+}
+
+TEST_F(VirtualBoxTest, MotorOnOutputATurnsInput5ByItsPowerInItsDirection) {
+    LogOn();
+    Command({0xB2, 0x01, 0x28});  // power 3, on
+    Frame frame;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (StepCode(frame, 5) != 0) break;
+    }
+    EXPECT_EQ(StepCode(frame, 5), 2);
+    EXPECT_EQ(Raw(frame, 5) & 0xF, 1);  // 3 steps
+    EXPECT_TRUE(CountsUp(frame, 5));
+    EXPECT_EQ(StepCode(NextFrame(), 5), 2);  // and on, frame after frame
+
+    Command({0x48, 0xB0, 0x01});  // direction 0, power 1
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (StepCode(frame, 5) == 1) break;
+    }
+    EXPECT_EQ(StepCode(frame, 5), 1);
+    EXPECT_FALSE(CountsUp(frame, 5));
+
+    Command({0x38});  // off: the sensor stops
+    const int at = box_->CurrentStatus().inputs[4].rotation;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (StepCode(frame, 5) == 0) break;
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(StepCode(NextFrame(), 5), 0);
+    EXPECT_EQ(box_->CurrentStatus().inputs[4].rotation, at);
+}
+
+TEST_F(VirtualBoxTest, LampOnOutputBLightsInput6) {
+    LogOn();
+    Command({0x29});  // on at power 8: bright
+    Frame frame;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Raw(frame, 6) != 1023) break;
+    }
+    EXPECT_EQ(Raw(frame, 6), 1023 - 8 * 80);
+    Command({0xB1, 0x02});  // power 2: dimmer
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Raw(frame, 6) == 1023 - 2 * 80) break;
+    }
+    EXPECT_EQ(Raw(frame, 6), 1023 - 2 * 80);
+    EXPECT_EQ(Raw(frame, 5), 1023);
+    Command({0x39});
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Raw(frame, 6) == 1023) break;
+    }
+    EXPECT_EQ(Raw(frame, 6), 1023);
+}
+
+TEST_F(VirtualBoxTest, WithoutCouplingOutputsMoveNoSensor) {
+    StartBox({.couple = false});
+    LogOn();
+    Command({0x91, 0x03});
+    for (int i = 0; i < 5; ++i) {
+        const Frame frame = NextFrame();
+        EXPECT_EQ(StepCode(frame, 5), 0);
+        EXPECT_EQ(Raw(frame, 6), 1023);
+    }
+}
+
+TEST_F(VirtualBoxTest, LinkEndStopsTheFramesUntilTheNextLogon) {
+    LogOn();
+    Command({0x70});
+    EXPECT_FALSE(box_->CurrentStatus().loggedOn);
+    // Commands are not obeyed while logged off.
+    Command({0x28});
+    EXPECT_FALSE(box_->OutputOn(1));
+    port_->Purge();
+    LogOn();
+    EXPECT_TRUE(AddsUp(NextFrame()));
+}
+
+TEST_F(VirtualBoxTest, ReleaseWhileLoggedOnStartsANewLogon) {
+    LogOn();
+    NextFrame();
+    // The link after a lost line: no link end, straight to a new logon.
+    LogOn();
+    EXPECT_TRUE(AddsUp(NextFrame()));
+}
+
+TEST_F(VirtualBoxTest, SilentBoxSendsNothingAndAnswersAfterItSpeaksAgain) {
+    LogOn();
+    box_->SetSilent(true);
+    const uint64_t frames = box_->CurrentStatus().framesSent;
+    // A logon into the pulled cable is heard by no one...
+    Command(LogonBytes());
+    Command({0x28});
+    EXPECT_EQ(box_->CurrentStatus().framesSent, frames);
+    EXPECT_FALSE(box_->OutputOn(1));
+    EXPECT_TRUE(box_->CurrentStatus().silent);
+    port_->Purge();
+    // ...and answered once it is back.
+    box_->SetSilent(false);
+    LogOn();
+    EXPECT_TRUE(AddsUp(NextFrame()));
+    // The log holds every byte the host sent, the unheard ones too.
+    EXPECT_EQ(box_->ReceivedBytes().size(), 33u + 33u + 1u + 33u);
+}
+
+TEST_F(VirtualBoxTest, DestroyingTheBoxWhileThePortIsOpenDoesNotHang) {
+    LogOn();
+    NextFrame();
+    auto destroyed = std::async(std::launch::async, [this] { box_.reset(); });
+    ASSERT_EQ(destroyed.wait_for(10s), std::future_status::ready);
+    // The port sees the line go away instead of waiting.
+    auto read = std::async(std::launch::async, [this] {
+        uint8_t bytes[64];
+        int got = 0;
+        while ((got = port_->Read(bytes, sizeof bytes, 100, 1000)) > 0) {
+        }
+        return got;
+    });
+    ASSERT_EQ(read.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(read.get(), -1);
+}
+
+// Many threads move the sensors and ask for the state while the host reads
+// the frames and sends commands: no edge or step may be lost or torn.
+TEST(ConcurrencyVirtualBox, SensorsMovedFromManyThreadsReachTheHostWhole) {
+    std::unique_ptr<VirtualBox> box = VirtualBox::Start({.couple = false});
+    ASSERT_NE(box, nullptr);
+    std::unique_ptr<platform::SerialPort> port =
+        platform::OpenSerialPort(box->DevicePath(), nullptr);
+    ASSERT_NE(port, nullptr);
+    const std::vector<uint8_t> logon = LogonBytes();
+    ASSERT_TRUE(port->Write(logon.data(), static_cast<int>(logon.size()), 2000));
+    std::vector<uint8_t> answer(31);
+    ASSERT_EQ(port->Read(answer.data(), 31, 3000, 5000), 31);
+    ASSERT_EQ(answer, Text(kAnswer));
+
+    constexpr int kRounds = 200;
+    constexpr int kEdges = 2 * kRounds;
+    constexpr int kSteps = (kRounds / 2) * 5 - (kRounds / 2) * 2;
+    constexpr int kCommands = 50;
+    std::atomic<bool> reading{true};
+    std::atomic<bool> badFrame{false};
+    int edges = 0;
+    int steps = 0;
+    std::vector<std::thread> threads;
+    threads.emplace_back([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            box->Press(1);
+            box->Release(1);
+        }
+    });
+    threads.emplace_back([&] {
+        for (int i = 0; i < kRounds; ++i) box->Turn(7, i % 2 ? 5 : -2);
+    });
+    threads.emplace_back([&] {
+        for (int i = 0; i < kRounds; ++i) box->SetReading(2, i % 1024);
+    });
+    threads.emplace_back([&] {
+        while (reading.load()) {
+            (void)box->CurrentStatus();
+            (void)box->ReceivedBytes();
+            (void)box->OutputOn(3);
+        }
+    });
+    threads.emplace_back([&] {
+        for (int i = 0; i < kCommands; ++i) {
+            const uint8_t command[2] = {static_cast<uint8_t>(i % 2 ? 0x91 : 0x90), 0x04};
+            port->Write(command, 2, 2000);
+        }
+    });
+    // The host's reader, as ReadThread beside the senders.
+    threads.emplace_back([&] {
+        const auto giveUp = Clock::now() + 20s;
+        while ((edges < kEdges || steps < kSteps) && Clock::now() < giveUp) {
+            Frame frame(19);
+            if (port->Read(frame.data(), 19, 3000, 5000) != 19 ||
+                !ControlBox_ValidFrame(frame.data())) {
+                badFrame.store(true);
+                break;
+            }
+            edges += Edges(frame, 1);
+            const int sign = CountsUp(frame, 7) ? 1 : -1;
+            if (StepCode(frame, 7) == 1) steps += sign;
+            if (StepCode(frame, 7) == 2) steps += sign * ((Raw(frame, 7) & 0xF) + 2);
+        }
+        reading.store(false);
+    });
+    for (std::thread& thread : threads) thread.join();
+
+    EXPECT_FALSE(badFrame.load());
+    EXPECT_EQ(edges, kEdges);
+    EXPECT_EQ(steps, kSteps);
+    EXPECT_EQ(box->CurrentStatus().inputs[6].rotation, kSteps);
+    const auto giveUp = Clock::now() + 5s;
+    while (box->ReceivedBytes().size() < logon.size() + 2 * kCommands && Clock::now() < giveUp)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(box->ReceivedBytes().size(), logon.size() + 2 * kCommands);
+    EXPECT_TRUE(box->OutputOn(3));  // the last command was 0x91 0x04
+}
+
+// The stand-alone program, driven through its standard input.
+TEST(VirtualBoxProgram, PrintsItsPathObeysCommandsAndQuits) {
+    const std::filesystem::path program =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kinetra-boxsim";
+    ASSERT_TRUE(std::filesystem::exists(program)) << "build kinetra-boxsim beside the tests";
+    const std::filesystem::path output =
+        std::filesystem::temp_directory_path() /
+        ("kinetra-boxsim-test-" + std::to_string(getpid()) + ".txt");
+    const std::string command = program.string() + " >" + output.string() + " 2>&1";
+    FILE* in = popen(command.c_str(), "w");
+    ASSERT_NE(in, nullptr);
+
+    std::string first;
+    const auto giveUp = Clock::now() + 10s;
+    while (first.empty() && Clock::now() < giveUp) {
+        std::ifstream file(output);
+        std::getline(file, first);
+        if (file.eof()) first.clear();  // the line is not finished yet
+        std::this_thread::sleep_for(5ms);
+    }
+    const std::string prefix = "Virtual box on ";
+    ASSERT_EQ(first.rfind(prefix, 0), 0u) << first;
+    const std::string path = first.substr(prefix.size());
+
+    auto port = platform::OpenSerialPort(path, nullptr);
+    ASSERT_NE(port, nullptr) << path;
+    const std::vector<uint8_t> logon = LogonBytes();
+    ASSERT_TRUE(port->Write(logon.data(), static_cast<int>(logon.size()), 2000));
+    std::vector<uint8_t> answer(31);
+    ASSERT_EQ(port->Read(answer.data(), 31, 3000, 5000), 31);
+    EXPECT_EQ(answer, Text(kAnswer));
+
+    std::fputs("press 3\n", in);
+    std::fflush(in);
+    bool pressed = false;
+    for (int i = 0; i < 200 && !pressed; ++i) {
+        Frame frame(19);
+        if (port->Read(frame.data(), 19, 3000, 5000) != 19) break;
+        pressed = !DigitalBit(frame, 3) && Edges(frame, 3) == 1;
+    }
+    EXPECT_TRUE(pressed);
+    std::fputs("turn 2 5\nbogus\nquit\n", in);
+    EXPECT_EQ(pclose(in), 0);
+
+    std::ifstream file(output);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("turn: '2' is not an input number 5-8"), std::string::npos) << text;
+    EXPECT_NE(text.find("unknown command 'bogus'"), std::string::npos) << text;
+    std::filesystem::remove(output);
+}
+
+}  // namespace
