@@ -71,6 +71,17 @@ struct Notice {
     std::string text;  // of a kBoxText notice
 };
 
+// A posted notice as the tests look at it; a text notice's text, which the
+// receiver owns, is taken over and freed.
+inline Notice TakeOverNotice(const platform::ThreadMessage& message) {
+    Notice notice{message.number, message.wParam, message.lParam, {}};
+    if (message.number == kBoxText) {
+        std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message.lParam));
+        notice.text = *text;
+    }
+    return notice;
+}
+
 class BoxLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -110,14 +121,7 @@ class BoxLinkTest : public ::testing::Test {
     // The notices posted to this (the main) thread so far, oldest first.
     std::vector<Notice> TakeNotices() {
         std::vector<Notice> notices;
-        while (auto message = platform::TakeMessage(0)) {
-            Notice notice{message->number, message->wParam, message->lParam, {}};
-            if (message->number == kBoxText) {
-                std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message->lParam));
-                notice.text = *text;
-            }
-            notices.push_back(notice);
-        }
+        while (auto message = platform::TakeMessage(0)) notices.push_back(TakeOverNotice(*message));
         return notices;
     }
 

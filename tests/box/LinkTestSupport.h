@@ -145,14 +145,8 @@ class LinkFixture : public ::testing::Test {
     std::vector<Notice> TakeNotices(int waitMs = 0) {
         std::vector<Notice> notices;
         for (auto message = platform::TakeMessage(waitMs); message;
-             message = platform::TakeMessage(0)) {
-            Notice notice{message->number, message->wParam, message->lParam, {}};
-            if (message->number == kBoxText) {
-                std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message->lParam));
-                notice.text = *text;
-            }
-            notices.push_back(notice);
-        }
+             message = platform::TakeMessage(0))
+            notices.push_back(TakeOverNotice(*message));
         return notices;
     }
 
