@@ -31,6 +31,7 @@ void CommandCentre::Type(std::string_view characters) {
             }
             continue;
         }
+        if (freshLines_ && outputOpen_ && c != '\f' && c != '\b' && c != 0x7f) Insert(kLineBreak);
         if (c == '\f') {
             Clear();
         } else if (EndsLine(c)) {
@@ -86,12 +87,14 @@ void CommandCentre::Print(std::string_view text) {
 
 void CommandCentre::Insert(std::string_view text) {
     text_ += text;
+    if (!text.empty()) outputOpen_ = text.back() != '\n';
     if (output_) output_(text);
 }
 
 void CommandCentre::Clear() {
     Guard guard(lock_);
     text_.clear();
+    outputOpen_ = false;
     markerAt_ = std::string::npos;
 }
 
@@ -115,6 +118,11 @@ bool CommandCentre::Running() const {
 bool CommandCentre::TypeAheadPending() const {
     Guard guard(lock_);
     return !typeAhead_.empty();
+}
+
+void CommandCentre::StartTypedLinesOnNewLine(bool on) {
+    Guard guard(lock_);
+    freshLines_ = on;
 }
 
 std::string CommandCentre::Text() const {

@@ -39,6 +39,11 @@ class CommandCentre {
     bool TypeAheadPending() const;
     std::string Text() const;
 
+    // A terminal shows typed lines apart from output: with this on, a key
+    // typed after output that did not end its line (type) starts a new
+    // line first, so the line that runs holds only what was typed.
+    void StartTypedLinesOnNewLine(bool on);
+
   private:
     void RunCurrentLine();
     void LeaveRunning();
@@ -52,4 +57,6 @@ class CommandCentre {
     bool running_ = false;
     std::size_t markerAt_ = std::string::npos;
     std::string typeAhead_;
+    bool freshLines_ = false;
+    bool outputOpen_ = false;  // the last output left its line open
 };

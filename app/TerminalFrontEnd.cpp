@@ -172,6 +172,7 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     });
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
 
+    centre.StartTypedLinesOnNewLine(true);
     RegisterTerminalRequests(centre, interactive);
 
     const platform::ThreadId loop = platform::CurrentThreadId();

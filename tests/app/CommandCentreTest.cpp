@@ -75,3 +75,25 @@ TEST_F(CommandCentreTest, TheTextKeepsWholeLinesWithinItsBound) {
     centre_.Type("\f");
     EXPECT_EQ(centre_.Text(), "");
 }
+
+// Output left without a line end (type) stays on the line the next typed
+// line runs from, as in a window; a terminal starts the typed line afresh,
+// also for a line typed ahead.
+TEST_F(CommandCentreTest, ATerminalStartsATypedLineAfterOpenOutputOnANewLine) {
+    centre_.Type("type 123\r");
+    centre_.Print("123");
+    centre_.CommandEnded();
+    centre_.Type("print 4\r");
+    EXPECT_EQ(commands_.back(), "123print 4") << "the window's way";
+
+    centre_.StartTypedLinesOnNewLine(true);
+    centre_.Print("5");
+    centre_.CommandEnded();
+    centre_.Type("print 6\r");
+    EXPECT_EQ(commands_.back(), "print 6");
+    centre_.Type("print 7\r");  // typed ahead while print 6 runs
+    centre_.Print("8");
+    centre_.CommandEnded();
+    EXPECT_EQ(commands_.back(), "print 7");
+    EXPECT_EQ(shown_, "1235\r\n8\r\n");
+}

@@ -77,7 +77,7 @@ TEST_F(KinetraProgram, ASessionOfTheLanguagePrintsWhatEachLineComputes) {
                                             ":list\nend\n";
     const RunResult run = Kinetra(
         "print 3 + 4 * 2\nprint 7 / 2\nprint butfirst \"kinetra\n"
-        "print squares [1 2 3 4]\ndotimes [i 3] [type :i] print \"\n"
+        "print squares [1 2 3 4]\ndotimes [i 3] [type :i]\n"
         "carefully [print 1 / 0] [print errormessage]\nprint (sum 1 2 3 4)\n",
         "--procedures '" + (config_ / "procs.txt").string() + "'");
     EXPECT_EQ(run.out, "11\n3.5\ninetra\n[1 4 9 16]\n123\nYou can't divide by zero.\n10\n");
