@@ -142,6 +142,30 @@ CHandleData* RegisterPrimitive(std::string_view name, PrimitiveHandler handler, 
     }
 }
 
+CHandleData* RegisterUserWord(std::string_view name, PrimitiveHandler handler, int32_t token,
+                              int32_t option, int32_t inputs) {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    if (CHandleData* found = FindName(name)) {
+        const bool free =
+            found->Type() == kTypeProcedureName ||
+            (found->Type() == kTypePrimitive && found->Primitive().handler == handler);
+        Release(found);
+        if (!free) RaiseError(kErrorNameInUse, {std::string(name)});
+    }
+    return RegisterPrimitive(name, handler, token, option, inputs, inputs, inputs, 0);
+}
+
+void EraseUserWord(std::string_view name, PrimitiveHandler handler) {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    CHandleData* found = FindName(name);
+    if (!found) return;
+    const bool ours = found->Type() == kTypePrimitive && found->Primitive().handler == handler;
+    Release(found);
+    if (ours) table.RemoveByName(platform::LowerCase(name));
+}
+
 CHandleData* LookupProcedureName(std::string_view name, int32_t state) {
     CHandleList& table = NameTable();
     Guard guard(table.Lock());

@@ -23,6 +23,8 @@ CHandleList& NameTable();
 // Error numbers returned by the definition operations.
 inline constexpr int32_t kErrorRedefinePrimitive = -6;
 inline constexpr int32_t kErrorNoMemory = -12;
+// A name a user chose is already taken (message 20021).
+inline constexpr int32_t kErrorNameInUse = -21;
 
 // Find by name; make the entry when absent, else change the existing one.
 // A newly entered cell comes back with the table's reference only; a cell
@@ -47,6 +49,19 @@ CHandleData* MakeCallNode(CHandleData* callee, CHandleData* argumentTree, int32_
 CHandleData* RegisterPrimitive(std::string_view name, PrimitiveHandler handler, int32_t token,
                                int32_t option, int32_t defaultInputs, int32_t minInputs,
                                int32_t maxInputs, int32_t precedence);
+
+// Words the project makes at run time under names a user chose (named
+// inputs, motor directions, sliders, text boxes): primitives like the
+// others, but they must never take the place of a built-in primitive or a
+// procedure. A name the reader has only met as a procedure name becomes the
+// word in place, so code read earlier calls it. Returns the entry, or -12;
+// raises kErrorNameInUse with the name when it belongs to anything other than a word
+// with this handler.
+CHandleData* RegisterUserWord(std::string_view name, PrimitiveHandler handler, int32_t token,
+                              int32_t option, int32_t inputs);
+// Removes the word when the name is a primitive with this handler; a
+// procedure or another primitive of the same name stays.
+void EraseUserWord(std::string_view name, PrimitiveHandler handler);
 
 // Reader look-ups. A procedure name comes back (made when absent) with one
 // reference for the caller; null when the name belongs to another kind.

@@ -29,15 +29,16 @@ std::filesystem::path ScratchDirectory() {
     return dir;
 }
 
-// LogoCore.dat without the box's and the project's tokens, which the core
-// alone does not have.
-std::filesystem::path CoreVocabularyFile() {
-    const std::filesystem::path file = ScratchDirectory() / "LogoCore.dat";
+// LogoCore.dat without the tokens the families do not have (the core alone
+// has neither the box's nor the project's). One file per number of families.
+std::filesystem::path VocabularyFile(const std::vector<PrimitiveFamily>& families) {
+    const std::filesystem::path file =
+        ScratchDirectory() / ("LogoCore-" + std::to_string(families.size()) + ".dat");
     if (std::filesystem::exists(file)) return file;
     const auto shipped = platform::FindDataFile(kVocabularyFileName);
     if (!shipped) return {};
     std::ifstream in(*shipped);
-    const std::vector<PrimitiveRow> table = AssembleNumberedTable({CorePrimitiveFamily()});
+    const std::vector<PrimitiveRow> table = AssembleNumberedTable(families);
     std::ofstream out(file);
     for (const VocabularyEntry& entry : ReadVocabulary(in))
         if (FindPrimitiveRow(table, entry.token)) out << entry.name << ' ' << entry.token << '\n';
@@ -47,10 +48,14 @@ std::filesystem::path CoreVocabularyFile() {
 }  // namespace
 
 void UseCoreVocabulary() {
+    UseVocabulary({CorePrimitiveFamily()});
+}
+
+void UseVocabulary(const std::vector<PrimitiveFamily>& families) {
     platform::SetConfigDirectory(ScratchDirectory());
     LogoCoreSetup setup;
-    setup.families = {CorePrimitiveFamily()};
-    setup.vocabularyFile = CoreVocabularyFile();
+    setup.families = families;
+    setup.vocabularyFile = VocabularyFile(families);
     ASSERT_FALSE(setup.vocabularyFile.empty()) << "LogoCore.dat not found; set KINETRA_DATA_DIR";
     ASSERT_EQ(InitLogoCore(setup), 1);
 }
