@@ -47,13 +47,6 @@ CHandleData* RunForValue(CLogoTask* task, CHandleData* code, bool passSignal = f
     return result;
 }
 
-// Text with its outer brackets taken off, when it has them.
-std::string_view WithoutBrackets(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
 CHandleData* Conditional(CLogoTask* task, CHandleData** inputs, int32_t option,
                          const std::string& calledName) {
     HandlerInputs in(inputs);

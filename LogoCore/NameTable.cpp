@@ -147,11 +147,16 @@ CHandleData* RegisterUserWord(std::string_view name, PrimitiveHandler handler, i
     CHandleList& table = NameTable();
     Guard guard(table.Lock());
     if (CHandleData* found = FindName(name)) {
-        const bool free =
-            found->Type() == kTypeProcedureName ||
-            (found->Type() == kTypePrimitive && found->Primitive().handler == handler);
-        Release(found);
-        if (!free) RaiseError(kErrorNameInUse, {std::string(name)});
+        Release(found);  // the table keeps its own reference
+        if (found->Type() == kTypePrimitive && found->Primitive().handler == handler) {
+            // Tasks may be calling the word at this moment: its descriptor
+            // is never rewritten. The same word stays; another option gets
+            // a cell of its own.
+            if (found->Primitive().option == option) return found;
+            EraseUserWord(name, handler);
+        } else if (found->Type() != kTypeProcedureName) {
+            RaiseError(kErrorNameInUse, {std::string(name)});
+        }
     }
     return RegisterPrimitive(name, handler, token, option, inputs, inputs, inputs, 0);
 }
@@ -162,8 +167,13 @@ void EraseUserWord(std::string_view name, PrimitiveHandler handler) {
     CHandleData* found = FindName(name);
     if (!found) return;
     const bool ours = found->Type() == kTypePrimitive && found->Primitive().handler == handler;
-    Release(found);
-    if (ours) table.RemoveByName(platform::LowerCase(name));
+    Release(found);  // nothing for a primitive: the pointer stays valid
+    if (!ours) return;
+    table.RemoveByName(name);
+    // Code compiled while the word existed still calls its cell, and
+    // primitives are not reference counted: the cell is kept, not freed.
+    static std::vector<CHandleData*>* retired = new std::vector<CHandleData*>;
+    retired->push_back(found);
 }
 
 CHandleData* LookupProcedureName(std::string_view name, int32_t state) {

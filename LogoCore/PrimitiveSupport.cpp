@@ -119,3 +119,9 @@ CHandleData* RunListAsCommand(CLogoTask* task, CHandleData* list, const std::str
 void CheckStopRequest(CLogoTask* task) {
     if (task->StopRequested()) RaiseError(kErrorStopRequest);
 }
+
+std::string_view WithoutBrackets(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
+        return text.substr(1, text.size() - 2);
+    return text;
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CHandleData;
 class CLogoList;
@@ -72,6 +73,10 @@ CHandleData* RunAsCommand(CLogoTask* task, CHandleData* code, bool passSignal = 
 // code is released however the run ends.
 CHandleData* RunListAsCommand(CLogoTask* task, CHandleData* list, const std::string& calledName,
                               bool passSignal = false);
+
+// Text with its outer brackets taken off, when it has them (a list's text
+// as Logo instructions).
+std::string_view WithoutBrackets(std::string_view text);
 
 // Raises -65 when the task was asked to stop.
 void CheckStopRequest(CLogoTask* task);

@@ -9,6 +9,7 @@
 #include "box/LinkThreads.h"
 #include "box/OutputCommands.h"
 #include "box/SampleRing.h"
+#include "box/SensorSetup.h"
 #include "box/TimedOutputs.h"
 #include "box/VirtualBox.h"
 #include "platform/ConfigStore.h"
@@ -81,6 +82,9 @@ int32_t OpenHeld(const std::string& name, std::unique_ptr<platform::SerialPort> 
     link.loggedOn = false;
     ResetSampleRing();
     ResetOutputs();
+    // The reset put every wait source back to time; the open project's
+    // choices hold across a reconnect.
+    if (auto setup = ActiveSetup()) setup->ApplyWaitSources();
 
     if (!given) {
         if (name.empty() || name == NoPortEntry()) return kOpenCannotOpen;

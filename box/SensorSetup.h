@@ -72,6 +72,10 @@ enum ToolType : int32_t {
     kToolCount = 8,
 };
 
+// Tool type 6: degrees Fahrenheit of the Celsius value, cut (not rounded)
+// to tenths toward zero.
+double FahrenheitCutToTenths(double celsius);
+
 // Tokens of the words the setup registers.
 inline constexpr int32_t kDirection1Token = 4900;  // + output index
 inline constexpr int32_t kDirection0Token = 4910;  // + output index

@@ -47,8 +47,12 @@ void Start(int n, int32_t amount) {
         gLower[n].store(Clamped(now - amount), kRelaxed);
         gUpper[n].store(Clamped(now + amount), kRelaxed);
     } else {
-        // The amount is in tenths of a second.
-        gDeadline[n].store(BoxMilliseconds() + static_cast<uint32_t>(amount) * 100u, kRelaxed);
+        // The amount is in tenths of a second. Deadlines are compared with
+        // wrap-around, so no wait may reach half the clock's range (24 days):
+        // a longer one is cut there rather than wrapping into the past.
+        constexpr int64_t kLongestWait = std::numeric_limits<int32_t>::max();
+        const int64_t wait = std::min<int64_t>(static_cast<int64_t>(amount) * 100, kLongestWait);
+        gDeadline[n].store(BoxMilliseconds() + static_cast<uint32_t>(wait), kRelaxed);
     }
     gActive[n].store(1, std::memory_order_release);
 }

@@ -123,6 +123,19 @@ TEST(PrimitiveTables, EveryCorePrimitiveHasItsRealHandler) {
     }
 }
 
+// The box is complete too: every output, input and setup primitive.
+TEST(PrimitiveTables, EveryBoxPrimitiveHasItsRealHandler) {
+    const PrimitiveFamily box = BoxPrimitiveFamily();
+    for (const PrimitiveRow& row : box.numbered) {
+        SCOPED_TRACE("token " + std::to_string(row.token));
+        EXPECT_NE(row.handler, &PrimitiveNotAvailable);
+    }
+    for (const NamedPrimitiveRow& row : box.named) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NE(row.handler, &PrimitiveNotAvailable);
+    }
+}
+
 TEST(PrimitiveTables, NamedRowsCarryTheirBuiltInNamesAndFields) {
     struct Expected {
         const char* name;
@@ -150,6 +163,8 @@ TEST(PrimitiveTables, NamedRowsCarryTheirBuiltInNamesAndFields) {
         {".setdelaymonitor", 32005, 0, 0, 1},
         {".resynccount", 32006, 0, 0, 0},
         {".updatemonitor", 32007, 0, 0, 1},
+        {".setboxunit", 32008, 0, 0, 2},
+        {".setboxaction", 32009, 0, 0, 3},
     };
     const std::vector<NamedPrimitiveRow> rows = AllNamedRows();
     ASSERT_EQ(rows.size(), std::size(expected));

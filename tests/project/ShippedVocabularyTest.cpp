@@ -56,15 +56,15 @@ TEST(ShippedVocabulary, NamesEveryTokenAndRegistersEachWithItsRow) {
     EXPECT_EQ(named.size(), table.size()) << "some numbered primitive has no name";
 
     // A primitive whose feature comes later says so, naming itself.
-    CHandleData* onfor = FindName("onfor");
-    ASSERT_NE(onfor, nullptr);
+    CHandleData* clearpage = FindName("clearpage");
+    ASSERT_NE(clearpage, nullptr);
     CHandleData* inputs[] = {nullptr};
     try {
-        onfor->Primitive().handler(nullptr, inputs, 0, "onfor");
+        clearpage->Primitive().handler(nullptr, inputs, 0, "clearpage");
         ADD_FAILURE() << "no error raised";
     } catch (const LogoError& e) {
         EXPECT_EQ(ErrorText(e.handle),
-                  platform::FormatResource(kTextNotAvailable, {"onfor"}) + "\r\n");
+                  platform::FormatResource(kTextNotAvailable, {"clearpage"}) + "\r\n");
         Release(e.handle);
     }
     fs::remove_all(config);

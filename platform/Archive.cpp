@@ -1,0 +1,204 @@
+#include "platform/Archive.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+// Text length prefixes: one byte up to 254; the byte 0xFF then 16 bits up
+// to 65533; 0xFF, 0xFFFF, then 32 bits beyond.
+constexpr uint8_t kLongLength = 0xFF;
+constexpr uint16_t kLongerLength = 0xFFFF;
+constexpr std::size_t kLongestShortLength = 254;
+constexpr std::size_t kLongest16BitLength = 65533;
+
+// The characters of bytes 0x80-0x9F; 0 marks the five bytes the character
+// set leaves undefined, which stand for the same code point.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+char32_t CharacterOf(uint8_t byte) {
+    if (byte < 0x80 || byte > 0x9F) return byte;
+    const char32_t mapped = kHighControls[byte - 0x80];
+    return mapped != 0 ? mapped : byte;
+}
+
+// The byte of a character, or '?' when the character set has none.
+uint8_t ByteOf(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<uint8_t>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        const char32_t mapped = kHighControls[i];
+        if (mapped == code || (mapped == 0 && code == 0x80 + i))
+            return static_cast<uint8_t>(0x80 + i);
+    }
+    return '?';
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        // Every character of the set lies below U+10000.
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// One character of UTF-8 at the position; length 0 when the byte there
+// does not start a well-formed sequence (overlong forms, surrogates and
+// values above U+10FFFF included).
+struct Decoded {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+
+Decoded DecodeAt(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[at + i]); };
+    const uint8_t b0 = byte(0);
+    if (b0 < 0x80) return {b0, 1};
+    std::size_t length;
+    uint8_t low = 0x80, high = 0xBF;  // the second byte's range
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0) low = 0xA0;
+        if (b0 == 0xED) high = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0) low = 0x90;
+        if (b0 == 0xF4) high = 0x8F;
+    } else {
+        return {};
+    }
+    if (text.size() - at < length || byte(1) < low || byte(1) > high) return {};
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80) return {};
+    char32_t code = b0 & (0xFF >> (length + 1));
+    for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (byte(i) & 0x3F);
+    return {code, length};
+}
+
+}  // namespace
+
+std::string ToWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        const Decoded decoded = DecodeAt(utf8, at);
+        if (decoded.length == 0) {
+            out += '?';
+            ++at;
+            continue;
+        }
+        out += static_cast<char>(ByteOf(decoded.code));
+        at += decoded.length;
+    }
+    return out;
+}
+
+std::string FromWindows1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) AppendUtf8(out, CharacterOf(static_cast<uint8_t>(c)));
+    return out;
+}
+
+void ArchiveWriter::Byte(uint8_t value) {
+    bytes_.push_back(value);
+}
+
+void ArchiveWriter::Int32(int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes_.push_back(static_cast<uint8_t>(bits >> shift));
+}
+
+void ArchiveWriter::Double(double value) {
+    uint64_t bits;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int shift = 0; shift < 64; shift += 8)
+        bytes_.push_back(static_cast<uint8_t>(bits >> shift));
+}
+
+void ArchiveWriter::Text(std::string_view utf8) {
+    const std::string text = ToWindows1252(utf8);
+    const std::size_t length = text.size();
+    if (length <= kLongestShortLength) {
+        Byte(static_cast<uint8_t>(length));
+    } else {
+        Byte(kLongLength);
+        if (length <= kLongest16BitLength) {
+            Byte(static_cast<uint8_t>(length));
+            Byte(static_cast<uint8_t>(length >> 8));
+        } else {
+            Byte(static_cast<uint8_t>(kLongerLength));
+            Byte(static_cast<uint8_t>(kLongerLength >> 8));
+            // A text beyond 2 GB cannot be said in the file; such a project
+            // could never have been built.
+            if (length > static_cast<std::size_t>(std::numeric_limits<int32_t>::max()))
+                throw std::length_error("text too long for the file");
+            Int32(static_cast<int32_t>(length));
+        }
+    }
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
+}
+
+std::span<const uint8_t> ArchiveReader::Take(std::size_t count) {
+    // Compared with what is left, so that a damaged length never gets as far
+    // as an allocation or an addition that could wrap.
+    if (count > bytes_.size() - offset_) throw ArchiveEnded();
+    const std::span<const uint8_t> taken = bytes_.subspan(offset_, count);
+    offset_ += count;
+    return taken;
+}
+
+uint8_t ArchiveReader::Byte() {
+    return Take(1)[0];
+}
+
+int32_t ArchiveReader::Int32() {
+    const std::span<const uint8_t> b = Take(4);
+    uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = (bits << 8) | b[i];
+    return static_cast<int32_t>(bits);
+}
+
+double ArchiveReader::Double() {
+    const std::span<const uint8_t> b = Take(8);
+    uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::string ArchiveReader::Text() {
+    std::size_t length = Byte();
+    if (length == kLongLength) {
+        const std::span<const uint8_t> b = Take(2);
+        length = static_cast<std::size_t>(b[0] | (b[1] << 8));
+        if (length == kLongerLength) {
+            const int32_t longer = Int32();
+            if (longer < 0) throw ArchiveEnded();
+            length = static_cast<std::size_t>(longer);
+        }
+    }
+    const std::span<const uint8_t> text = Take(length);
+    return FromWindows1252(
+        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
+}  // namespace platform
