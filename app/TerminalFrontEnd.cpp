@@ -171,6 +171,16 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
         ReplyToCaller(caller, nullptr);
     });
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
+    // The terminal has no text boxes; the procedures page takes the text.
+    SetRequestHandler(kInsertText, [&page](CallerRecord* caller, void* block) {
+        const auto* request = static_cast<InsertTextRequest*>(block);
+        if (request->target != kProceduresTarget) {
+            ReplyToCaller(caller, ErrorHandle(kErrorNoPageObject));
+            return;
+        }
+        page.Append(request->text);
+        ReplyToCaller(caller, nullptr);
+    });
 
     centre.StartTypedLinesOnNewLine(true);
     RegisterTerminalRequests(centre, interactive);

@@ -45,6 +45,13 @@ void ProceduresPage::SetText(std::string text) {
     text_ = std::move(text);
 }
 
+void ProceduresPage::Append(std::string_view text) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!text_.empty() && text_.back() != '\n') text_ += '\n';
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) text_ += text[i];
+}
+
 InteractiveInput::InteractiveInput(platform::ThreadId loop, ProceduresPage& page)
     : loop_(loop), page_(page) {}
 

@@ -25,6 +25,9 @@ class ProceduresPage {
   public:
     std::string Text() const;
     void SetText(std::string text);
+    // Adds text at the end, on a line of its own, with "\n" line ends (the
+    // editor's).
+    void Append(std::string_view text);
 
   private:
     mutable std::mutex lock_;

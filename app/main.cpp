@@ -18,6 +18,7 @@
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/NumberFormat.h"
 #include "app/CommandCentre.h"
+#include "app/ProjectNotices.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
 #include "app/TerminalInput.h"
@@ -30,6 +31,7 @@
 #include "platform/NumberText.h"
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
+#include "project/KinetraDoc.h"
 #include "project/ProjectPrimitives.h"
 
 namespace {
@@ -156,10 +158,14 @@ int main(int argc, char** argv) {
     InitLogoCore(setup);
     const PageMargins margins = ReadPageMargins();
 
+    // Project files cannot be read yet: a named one is refused, and the run
+    // starts with a new project as it does without one.
     if (options.project)
         platform::ShowMessage(
             platform::MessageKind::Error,
             platform::FormatResource(kTextProjectNotReadable, {*options.project}));
+    CKinetraDoc::NewProject();
+    RegisterProjectNotices();
     ProceduresPage page;
     if (options.procedures) {
         if (auto text = ReadFile(*options.procedures)) {
@@ -175,6 +181,7 @@ int main(int argc, char** argv) {
     const int status = RunTerminal(centre, page, ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO));
 
     ExitLogoCore(setup);
+    CKinetraDoc::CloseProject();
     WritePageMargins(margins);
     SetTaskHost(nullptr);
     return status;
