@@ -156,7 +156,9 @@ void ReleaseLinkPort() {
         std::lock_guard<std::recursive_mutex> hold(link.linkLock);
         link.portOpen = false;
         if (link.port) {
-            link.port->Purge();
+            // The receive side only: the link-end command may still be
+            // on its way to the box.
+            link.port->PurgeInput();
             link.port.reset();
         }
     }

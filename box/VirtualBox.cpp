@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -86,6 +87,14 @@ struct Input {
     int pendingSteps = 0;  // signed rotation steps not yet reported
     int rotation = 0;
     int setting = 0;
+    // For the time the frame with the latest press went out: the edges ever
+    // put in frames, the press's edge by its number among them and the
+    // queue position where the frame carrying it ends (for both, 0 while
+    // none is pending), and the time that position was written.
+    int64_t edgesQueued = 0;
+    int64_t pressEdge = 0;
+    uint64_t pressFrameEnd = 0;
+    std::optional<Clock::time_point> pressFrameAt;
 };
 
 class PtyBox final : public VirtualBox {
@@ -148,7 +157,22 @@ class PtyBox final : public VirtualBox {
 
     std::vector<uint8_t> ReceivedBytes() const override {
         std::lock_guard<std::mutex> hold(lock_);
-        return received_;
+        std::vector<uint8_t> bytes;
+        bytes.reserve(received_.size());
+        for (const TimedByte& received : received_) bytes.push_back(received.byte);
+        return bytes;
+    }
+
+    std::vector<TimedByte> ReceivedLog(size_t from) const override {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (from >= received_.size()) return {};
+        return {received_.begin() + static_cast<std::ptrdiff_t>(from), received_.end()};
+    }
+
+    std::optional<Clock::time_point> LastPressFrameTime(int input) const override {
+        if (!ValidIndex(input)) return std::nullopt;
+        std::lock_guard<std::mutex> hold(lock_);
+        return inputs_[input - 1].pressFrameAt;
     }
 
     void SetSilent(bool silent) override {
@@ -159,7 +183,7 @@ class PtyBox final : public VirtualBox {
             // What was on the wire when the cable was pulled is lost, a
             // command cut in two as well.
             pendingCommand_ = -1;
-            if (silent) queue_.clear();
+            if (silent) ClearQueue();
         }
         Wake();
     }
@@ -196,6 +220,11 @@ class PtyBox final : public VirtualBox {
         if (in.pressed == pressed) return;
         in.pressed = pressed;
         ++in.pendingEdges;
+        if (pressed) {
+            in.pressEdge = in.edgesQueued + in.pendingEdges;
+            in.pressFrameEnd = 0;
+            in.pressFrameAt.reset();
+        }
     }
 
     // The reading the box sends for the input, with the lamp's light.
@@ -280,14 +309,15 @@ class PtyBox final : public VirtualBox {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             return;
         }
+        const Clock::time_point at = Clock::now();
         std::lock_guard<std::mutex> hold(lock_);
-        for (ssize_t i = 0; i < n; ++i) Receive(bytes[i]);
+        for (ssize_t i = 0; i < n; ++i) Receive(bytes[i], at);
     }
 
     // One byte from the host. Logged even when the cable is pulled, so that
     // what the host sent can be checked; obeyed only otherwise.
-    void Receive(uint8_t b) {
-        received_.push_back(b);
+    void Receive(uint8_t b, Clock::time_point at) {
+        received_.push_back({b, at});
         if (silent_) return;
         if (!loggedOn_) {
             AwaitLogon(b);
@@ -304,7 +334,7 @@ class PtyBox final : public VirtualBox {
             loggedOn_ = false;
             released_ = true;
             matched_ = 0;
-            queue_.clear();
+            ClearQueue();
             return;
         }
         if (TwoByteCommand(b)) {
@@ -327,8 +357,9 @@ class PtyBox final : public VirtualBox {
             for (Input& in : inputs_) {
                 in.pendingEdges = 0;
                 in.pendingSteps = 0;
+                in.pressEdge = 0;
             }
-            queue_.insert(queue_.end(), kAnswer, kAnswer + kAnswerBytes);
+            Queue(reinterpret_cast<const uint8_t*>(kAnswer), kAnswerBytes);
             return;
         }
         released_ = b == kRelease;
@@ -364,7 +395,7 @@ class PtyBox final : public VirtualBox {
             loggedOn_ = false;
             released_ = false;
             matched_ = 0;
-            queue_.clear();
+            ClearQueue();
         }
         // SYNC (0x02) and bytes that are no command: nothing to do.
     }
@@ -433,11 +464,17 @@ class PtyBox final : public VirtualBox {
         }
         uint8_t frame[kFrameBytes] = {};
         frame[0] = 0x80;  // ready
+        bool carriesPress[8] = {};
         for (int i = 0; i < 8; ++i) {
             Input& in = inputs_[i];
             int raw = ReadingOf(i);
             const int edges = std::min(in.pendingEdges, kMostEdgesPerFrame);
             in.pendingEdges -= edges;
+            in.edgesQueued += edges;
+            if (in.pressEdge != 0 && in.edgesQueued >= in.pressEdge) {
+                in.pressEdge = 0;
+                carriesPress[i] = true;
+            }
             int code = 0;
             bool up = false;
             if (i >= kFirstRotationInput && in.pendingSteps != 0) {
@@ -461,21 +498,49 @@ class PtyBox final : public VirtualBox {
         unsigned sum = 0;
         for (int i = 0; i < kFrameBytes - 1; ++i) sum += frame[i];
         frame[kFrameBytes - 1] = static_cast<uint8_t>(0xFF - (sum & 0xFF));
-        queue_.insert(queue_.end(), frame, frame + kFrameBytes);
+        Queue(frame, kFrameBytes);
+        for (int i = 0; i < 8; ++i)
+            if (carriesPress[i]) inputs_[i].pressFrameEnd = queuedTotal_;
         ++framesSent_;
+    }
+
+    void Queue(const uint8_t* bytes, int n) {
+        queue_.insert(queue_.end(), bytes, bytes + n);
+        queuedTotal_ += static_cast<uint64_t>(n);
+    }
+
+    // Bytes that will never be written; a press whose frame was among them
+    // never reaches the host.
+    void ClearQueue() {
+        leftTotal_ += queue_.size();
+        queue_.clear();
+        for (Input& in : inputs_) in.pressFrameEnd = 0;
     }
 
     // Writes what the pty takes now; the rest waits for room.
     void Flush() {
         if (silent_) return;
         while (!queue_.empty()) {
+            // Stamped before the write: the host may read the frame before
+            // this thread runs again, and its reaction must not look shorter.
+            const Clock::time_point writing = Clock::now();
             const ssize_t n = write(master_, queue_.data(), queue_.size());
             if (n > 0) {
                 queue_.erase(queue_.begin(), queue_.begin() + n);
+                leftTotal_ += static_cast<uint64_t>(n);
+                StampWrittenPresses(writing);
                 continue;
             }
             if (n < 0 && errno == EINTR) continue;
             return;
+        }
+    }
+
+    void StampWrittenPresses(Clock::time_point writing) {
+        for (Input& in : inputs_) {
+            if (in.pressFrameEnd == 0 || leftTotal_ < in.pressFrameEnd) continue;
+            in.pressFrameEnd = 0;
+            in.pressFrameAt = writing;
         }
     }
 
@@ -491,8 +556,12 @@ class PtyBox final : public VirtualBox {
     mutable std::mutex lock_;
     Output outputs_[8];
     Input inputs_[8];
-    std::vector<uint8_t> received_;
+    std::vector<TimedByte> received_;
     std::vector<uint8_t> queue_;  // bytes for the host not yet written
+    // Bytes ever put in the queue, and ever taken out (written or dropped):
+    // positions in the stream to the host.
+    uint64_t queuedTotal_ = 0;
+    uint64_t leftTotal_ = 0;
     bool loggedOn_ = false;
     bool released_ = false;  // a RELEASE came; the logon string may follow
     int matched_ = 0;        // bytes of the logon string matched so far

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,22 @@ class VirtualBox {
 
     // Every byte the host sent, in order (logon included).
     virtual std::vector<uint8_t> ReceivedBytes() const = 0;
+
+    // The same with the moment each byte was read from the pseudo-terminal,
+    // from the byte numbered `from` (0: the first) on; for measuring how
+    // fast the host reacts.
+    struct TimedByte {
+        uint8_t byte = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+    virtual std::vector<TimedByte> ReceivedLog(size_t from = 0) const = 0;
+
+    // When the write of the first frame that reports the input's latest
+    // press began (it then went out whole). None until it has gone out, and
+    // none for a press the host never hears of (made before the logon, or
+    // lost while the box was silent).
+    virtual std::optional<std::chrono::steady_clock::time_point> LastPressFrameTime(
+        int input) const = 0;
 
     // A silent box sends nothing (a pulled cable); it answers a new logon
     // again once it speaks.

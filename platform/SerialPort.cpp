@@ -64,6 +64,7 @@ class PosixSerialPort final : public SerialPort {
     bool Write(const uint8_t* bytes, int n, int timeoutMs) override;
     bool SendImmediately(uint8_t byte) override;
     bool Purge() override;
+    bool PurgeInput() override;
     uint32_t TakeLineErrors() override;
     void CancelReads() override;
 
@@ -191,6 +192,12 @@ bool PosixSerialPort::Purge() {
     std::lock_guard<std::mutex> lock(decoderLock_);
     decoder_.Reset();
     return tcflush(fd_, TCIOFLUSH) == 0;
+}
+
+bool PosixSerialPort::PurgeInput() {
+    std::lock_guard<std::mutex> lock(decoderLock_);
+    decoder_.Reset();
+    return tcflush(fd_, TCIFLUSH) == 0;
 }
 
 uint32_t PosixSerialPort::TakeLineErrors() {

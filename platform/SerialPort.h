@@ -43,6 +43,9 @@ class SerialPort {
 
     // Drops whatever waits in both directions.
     virtual bool Purge() = 0;
+    // Drops only what waits to be read: bytes on their way out (the close's
+    // last command) still go.
+    virtual bool PurgeInput() = 0;
 
     // The line errors since the last call (kLine... bits), and clears them.
     virtual uint32_t TakeLineErrors() = 0;

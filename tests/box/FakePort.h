@@ -142,6 +142,13 @@ class FakePort : public platform::SerialPort {
         return true;
     }
 
+    bool PurgeInput() override {
+        std::lock_guard<std::mutex> hold(lock_);
+        consumed_ += input_.size();
+        input_.clear();
+        return true;
+    }
+
     uint32_t TakeLineErrors() override {
         std::lock_guard<std::mutex> hold(lock_);
         const uint32_t errors = pendingErrors_ | alwaysErrors_;

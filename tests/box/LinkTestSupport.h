@@ -81,6 +81,7 @@ class SharedPort : public platform::SerialPort {
     }
     bool SendImmediately(uint8_t byte) override { return port_->SendImmediately(byte); }
     bool Purge() override { return port_->Purge(); }
+    bool PurgeInput() override { return port_->PurgeInput(); }
     uint32_t TakeLineErrors() override { return port_->TakeLineErrors(); }
     void CancelReads() override { port_->CancelReads(); }
 

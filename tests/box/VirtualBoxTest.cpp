@@ -308,6 +308,88 @@ TEST_F(VirtualBoxTest, PressGivesOneEdgeAndClearsTheDigitalBit) {
     EXPECT_TRUE(DigitalBit(frame, 2));
 }
 
+TEST_F(VirtualBoxTest, ReceivedLogStampsEveryByteWhenItArrives) {
+    const auto beforeLogon = Clock::now();
+    LogOn();
+    const auto beforeCommand = Clock::now();
+    Command({0x28});
+    const auto afterCommand = Clock::now();
+
+    const std::vector<VirtualBox::TimedByte> log = box_->ReceivedLog();
+    const std::vector<uint8_t> bytes = box_->ReceivedBytes();
+    ASSERT_EQ(log.size(), 34u);
+    ASSERT_EQ(bytes.size(), log.size());
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].byte, bytes[i]) << i;
+        EXPECT_GE(log[i].at, beforeLogon) << i;
+        if (i > 0) {
+            EXPECT_GE(log[i].at, log[i - 1].at) << i;
+        }
+    }
+    EXPECT_GE(log.back().at, beforeCommand);
+    EXPECT_LE(log.back().at, afterCommand);
+
+    // From a byte number on: the tail only.
+    const std::vector<VirtualBox::TimedByte> tail = box_->ReceivedLog(33);
+    ASSERT_EQ(tail.size(), 1u);
+    EXPECT_EQ(tail[0].byte, 0x28);
+    EXPECT_EQ(tail[0].at, log.back().at);
+    EXPECT_TRUE(box_->ReceivedLog(34).empty());
+    EXPECT_TRUE(box_->ReceivedLog(1000).empty());
+}
+
+TEST_F(VirtualBoxTest, LastPressFrameTimeIsWhenTheFrameWithThePressWentOut) {
+    // A press before the logon is no news to the host: it has no frame.
+    box_->Press(1);
+    LogOn();
+    for (int i = 0; i < 3; ++i) NextFrame();
+    EXPECT_FALSE(box_->LastPressFrameTime(1));
+
+    // A release is no press.
+    box_->Release(1);
+    Frame frame;
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Edges(frame, 1) != 0) break;
+    }
+    ASSERT_EQ(Edges(frame, 1), 1);
+    EXPECT_FALSE(box_->LastPressFrameTime(1));
+
+    // Held silent, the press waits for the first frame after the silence.
+    box_->SetSilent(true);
+    box_->Press(1);
+    EXPECT_FALSE(box_->LastPressFrameTime(1));
+    const auto beforeFrames = Clock::now();
+    box_->SetSilent(false);
+    for (int i = 0; i < 100; ++i) {
+        frame = NextFrame();
+        if (Edges(frame, 1) != 0) break;
+    }
+    const auto afterRead = Clock::now();
+    ASSERT_EQ(Edges(frame, 1), 1);
+    const auto sent = box_->LastPressFrameTime(1);
+    ASSERT_TRUE(sent);
+    EXPECT_GE(*sent, beforeFrames);
+    EXPECT_LE(*sent, afterRead);
+
+    // The next press forgets the time until its own frame goes out; other
+    // inputs and numbers outside 1-8 have none.
+    box_->Release(1);
+    box_->SetSilent(true);
+    box_->Press(1);
+    EXPECT_FALSE(box_->LastPressFrameTime(1));
+    EXPECT_FALSE(box_->LastPressFrameTime(2));
+    EXPECT_FALSE(box_->LastPressFrameTime(0));
+    EXPECT_FALSE(box_->LastPressFrameTime(9));
+    box_->SetSilent(false);
+    int edges = 0;
+    for (int i = 0; i < 100 && edges < 2; ++i) edges += Edges(NextFrame(), 1);
+    EXPECT_EQ(edges, 2);
+    const auto second = box_->LastPressFrameTime(1);
+    ASSERT_TRUE(second);
+    EXPECT_GT(*second, *sent);
+}
+
 TEST_F(VirtualBoxTest, MoreThanThreeEdgesAreSpreadOverFrames) {
     LogOn();
     // Held silent, the box gathers the edges for one frame.
