@@ -1,5 +1,7 @@
 #include "platform/Archive.h"
 
+#include "platform/Utf8.h"
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -40,55 +42,6 @@ uint8_t ByteOf(char32_t code) {
     return '?';
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        // Every character of the set lies below U+10000.
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// One character of UTF-8 at the position; length 0 when the byte there
-// does not start a well-formed sequence (overlong forms, surrogates and
-// values above U+10FFFF included).
-struct Decoded {
-    char32_t code = 0;
-    std::size_t length = 0;
-};
-
-Decoded DecodeAt(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[at + i]); };
-    const uint8_t b0 = byte(0);
-    if (b0 < 0x80) return {b0, 1};
-    std::size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // the second byte's range
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        if (b0 == 0xE0) low = 0xA0;
-        if (b0 == 0xED) high = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        if (b0 == 0xF0) low = 0x90;
-        if (b0 == 0xF4) high = 0x8F;
-    } else {
-        return {};
-    }
-    if (text.size() - at < length || byte(1) < low || byte(1) > high) return {};
-    for (std::size_t i = 2; i < length; ++i)
-        if ((byte(i) & 0xC0) != 0x80) return {};
-    char32_t code = b0 & (0xFF >> (length + 1));
-    for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (byte(i) & 0x3F);
-    return {code, length};
-}
-
 }  // namespace
 
 std::string ToWindows1252(std::string_view utf8) {
@@ -96,14 +49,9 @@ std::string ToWindows1252(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t at = 0;
     while (at < utf8.size()) {
-        const Decoded decoded = DecodeAt(utf8, at);
-        if (decoded.length == 0) {
-            out += '?';
-            ++at;
-            continue;
-        }
-        out += static_cast<char>(ByteOf(decoded.code));
-        at += decoded.length;
+        const Utf8Unit unit = DecodeUtf8(utf8, at);
+        out += unit.valid ? static_cast<char>(ByteOf(unit.code)) : '?';
+        at += unit.length;
     }
     return out;
 }

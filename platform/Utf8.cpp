@@ -6,25 +6,17 @@ namespace platform {
 
 namespace {
 
-// One step through a text: a code point with the bytes it took, or a
-// malformed byte (valid == false), which always takes one byte.
-struct Unit {
-    char32_t code = 0;
-    std::size_t length = 1;
-    bool valid = false;
-};
-
 inline bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
-// Strict decoding: overlong forms, surrogates and values above U+10FFFF are
-// malformed, so every byte of such a sequence passes on its own.
-Unit Decode(std::string_view text, std::size_t at) {
+}  // namespace
+
+Utf8Unit DecodeUtf8(std::string_view text, std::size_t at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
     const std::size_t left = text.size() - at;
     const unsigned char b0 = byte(0);
-    Unit unit;
+    Utf8Unit unit;
     if (b0 < 0x80) {
         unit.code = b0;
         unit.valid = true;
@@ -64,6 +56,8 @@ Unit Decode(std::string_view text, std::size_t at) {
     return unit;
 }
 
+namespace {
+
 char32_t LowerCodePoint(char32_t c) {
     if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
     if (c >= 0xC0 && c <= 0xDE) return c == 0xD7 ? c : c + 0x20;
@@ -85,7 +79,9 @@ char32_t LowerCodePoint(char32_t c) {
     return c;
 }
 
-void Append(std::string& out, char32_t c) {
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
@@ -102,6 +98,8 @@ void Append(std::string& out, char32_t c) {
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
 }
+
+namespace {
 
 inline unsigned char AsciiLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
@@ -120,9 +118,9 @@ std::string LowerCase(std::string_view text) {
             ++at;
             continue;
         }
-        const Unit unit = Decode(text, at);
+        const Utf8Unit unit = DecodeUtf8(text, at);
         if (unit.valid)
-            Append(out, LowerCodePoint(unit.code));
+            AppendUtf8(out, LowerCodePoint(unit.code));
         else
             out.push_back(text[at]);
         at += unit.length;
@@ -145,8 +143,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         }
         // Lower case may change a character's length (U+0130 becomes 'i'),
         // so both sides are compared a character at a time.
-        const Unit ua = Decode(a, i);
-        const Unit ub = Decode(b, j);
+        const Utf8Unit ua = DecodeUtf8(a, i);
+        const Utf8Unit ub = DecodeUtf8(b, j);
         if (ua.valid != ub.valid) return false;
         if (ua.valid) {
             if (LowerCodePoint(ua.code) != LowerCodePoint(ub.code)) return false;
@@ -162,7 +160,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 std::size_t CountCharacters(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t at = 0; at < text.size(); ++count) {
-        at += static_cast<unsigned char>(text[at]) < 0x80 ? 1 : Decode(text, at).length;
+        at += static_cast<unsigned char>(text[at]) < 0x80 ? 1 : DecodeUtf8(text, at).length;
     }
     return count;
 }
@@ -170,7 +168,7 @@ std::size_t CountCharacters(std::string_view text) {
 std::string_view FirstCharacters(std::string_view text, std::size_t maxCharacters) {
     std::size_t at = 0;
     for (std::size_t count = 0; count < maxCharacters && at < text.size(); ++count) {
-        at += static_cast<unsigned char>(text[at]) < 0x80 ? 1 : Decode(text, at).length;
+        at += static_cast<unsigned char>(text[at]) < 0x80 ? 1 : DecodeUtf8(text, at).length;
     }
     return text.substr(0, at);
 }
