@@ -545,7 +545,7 @@ CHandleData* CSetupData::ReadInputWord(int input) const {
     }
 }
 
-void CSetupData::Save(platform::ArchiveWriter& out) const {
+void CSetupData::Serialize(platform::ArchiveWriter& out) const {
     Guard hold(lock_);
     out.Int32(kBlockVersion);
     for (int input = 0; input < kSetupInputs; ++input) {
@@ -568,7 +568,7 @@ void CSetupData::Save(platform::ArchiveWriter& out) const {
     out.Int32(portType_[kSpareOutputPort]);
 }
 
-bool CSetupData::Load(platform::ArchiveReader& in) {
+bool CSetupData::Serialize(platform::ArchiveReader& in) {
     // Read and judged before the lock: the message may wait for the user.
     const int32_t version = in.Int32();
     if (version != kBlockVersion && version != kOldBlockVersion) {

@@ -139,8 +139,8 @@ class CSetupData {
     // user and nothing more is read: false. Raises platform::ArchiveEnded
     // when the block ends early, and a Logo error when a name read cannot be
     // given (the load then fails).
-    void Save(platform::ArchiveWriter& out) const;
-    bool Load(platform::ArchiveReader& in);
+    void Serialize(platform::ArchiveWriter& out) const;
+    bool Serialize(platform::ArchiveReader& in);
 
     // The input-event notice (main thread): for inputs 0-3 whose bit of the
     // changed mask is set, in that order, starts action A (state bit 0) or B

@@ -66,7 +66,7 @@ TEST_F(SetupTest, ConcurrencyReadersByWordAndByNameWhileTheSetupChanges) {
             TheSetup().GetPortName(5);
             if (i % 20 == 0) {
                 platform::ArchiveWriter out;
-                TheSetup().Save(out);
+                TheSetup().Serialize(out);
                 TheSetup().ApplyWaitSources();
             }
         }

@@ -45,7 +45,7 @@ void Fill(CSetupData& setup) {
 
 std::vector<uint8_t> Saved(const CSetupData& setup) {
     ArchiveWriter out;
-    setup.Save(out);
+    setup.Serialize(out);
     return out.Bytes();
 }
 
@@ -80,7 +80,7 @@ TEST_F(SetupFileTest, ASavedSetupReadsBackWithEveryFieldAndItsWords) {
 
     Other other;
     ArchiveReader in(bytes);
-    ASSERT_TRUE(other.setup.Load(in));
+    ASSERT_TRUE(other.setup.Serialize(in));
     EXPECT_TRUE(in.AtEnd());
     CSetupData& loaded = other.setup;
     for (int input = 0; input < kSetupInputs; ++input) {
@@ -117,7 +117,7 @@ TEST_F(SetupFileTest, TheLoadedWordsWork) {
 
     auto other = std::make_shared<Other>();
     ArchiveReader in(bytes);
-    ASSERT_TRUE(other->setup.Load(in));
+    ASSERT_TRUE(other->setup.Serialize(in));
     SetActiveSetup(std::shared_ptr<CSetupData>(other, &other->setup));
     std::array<InputWord, 8> inputs{};
     inputs[2].raw = 333;  // tool type 3: raw
@@ -187,7 +187,7 @@ std::vector<uint8_t> Version3Block() {
 TEST_F(SetupFileTest, Version3LoadsNamesAndTypesButSendsNoWaitSources) {
     const std::vector<uint8_t> bytes = Version3Block();
     ArchiveReader in(bytes);
-    ASSERT_TRUE(TheSetup().Load(in));
+    ASSERT_TRUE(TheSetup().Serialize(in));
     EXPECT_TRUE(in.AtEnd());
     EXPECT_EQ(TheSetup().GetPortName(1), "Glow");
     EXPECT_EQ(TheSetup().GetPortType(1), 3);
@@ -215,7 +215,7 @@ TEST_F(SetupFileTest, AnUnknownVersionIsShownAndNothingMoreIsRead) {
         out.Int32(version);
         out.Text("Sensor");
         ArchiveReader in(out.Bytes());
-        EXPECT_FALSE(TheSetup().Load(in));
+        EXPECT_FALSE(TheSetup().Serialize(in));
         EXPECT_EQ(in.Offset(), 4u);
     }
     EXPECT_EQ(Messages(), std::vector<std::string>(4, "**** unknown setupdata version ****"));
@@ -237,7 +237,7 @@ TEST_F(SetupFileTest, ABlockCutAnywhereRaisesArchiveEndedAndLeavesNothingBehind)
             {
                 CSetupData setup(&names);
                 ArchiveReader in(part);
-                EXPECT_THROW(setup.Load(in), ArchiveEnded) << "cut at " << cut;
+                EXPECT_THROW(setup.Serialize(in), ArchiveEnded) << "cut at " << cut;
             }
             // Whatever was applied went with the setup.
             EXPECT_TRUE(names.All().empty()) << "cut at " << cut;
@@ -258,7 +258,7 @@ TEST_F(SetupFileTest, ANameTakenInTheProjectFailsTheLoad) {
     out.Text("");
     out.Text("");
     ArchiveReader in(out.Bytes());
-    EXPECT_EQ(LogoErrorOf([&] { TheSetup().Load(in); }), Message(-21, {"Door"}));
+    EXPECT_EQ(LogoErrorOf([&] { TheSetup().Serialize(in); }), Message(-21, {"Door"}));
     EXPECT_EQ(TheSetup().GetPortName(0), "");
     EXPECT_FALSE(IsDefined("door"));
 }
