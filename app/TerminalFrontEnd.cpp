@@ -125,6 +125,19 @@ void RegisterTerminalRequests(CommandCentre& centre, bool interactive) {
     });
 }
 
+void RegisterProceduresPageRequests(ProceduresPage& page) {
+    // The terminal has no text boxes; the procedures page takes the text.
+    SetRequestHandler(kInsertText, [&page](CallerRecord* caller, void* block) {
+        const auto* request = static_cast<InsertTextRequest*>(block);
+        if (request->target != kProceduresTarget) {
+            ReplyToCaller(caller, ErrorHandle(kErrorNoPageObject));
+            return;
+        }
+        page.Append(request->text);
+        ReplyToCaller(caller, nullptr);
+    });
+}
+
 void TerminalHost::Print(std::string_view text) {
     if (platform::CurrentThreadId() == MainThread()) {
         centre_.Print(text);
@@ -171,16 +184,7 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
         ReplyToCaller(caller, nullptr);
     });
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
-    // The terminal has no text boxes; the procedures page takes the text.
-    SetRequestHandler(kInsertText, [&page](CallerRecord* caller, void* block) {
-        const auto* request = static_cast<InsertTextRequest*>(block);
-        if (request->target != kProceduresTarget) {
-            ReplyToCaller(caller, ErrorHandle(kErrorNoPageObject));
-            return;
-        }
-        page.Append(request->text);
-        ReplyToCaller(caller, nullptr);
-    });
+    RegisterProceduresPageRequests(page);
 
     centre.StartTypedLinesOnNewLine(true);
     RegisterTerminalRequests(centre, interactive);

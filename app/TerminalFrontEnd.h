@@ -30,6 +30,9 @@ class ProceduresPage;
 // Answers the requests a terminal can answer (key tests, clearing the
 // command centre, tool bars) and shows the box link's messages.
 void RegisterTerminalRequests(CommandCentre& centre, bool interactive);
+// Text written into the procedures page (pons) lands on the terminal's
+// page; any other target has no text box to take it.
+void RegisterProceduresPageRequests(ProceduresPage& page);
 // Adds a typed byte to the character being collected; a whole character
 // goes to the Logo thread that has waited longest for one.
 void DeliverByte(std::string& pending, char byte);

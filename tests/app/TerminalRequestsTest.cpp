@@ -13,6 +13,7 @@
 #include "app/CommandCentre.h"
 #include "app/MainThreadChannel.h"
 #include "app/TerminalFrontEnd.h"
+#include "app/TerminalInput.h"
 #include "platform/ThreadQueue.h"
 
 namespace {
@@ -61,4 +62,19 @@ TEST(TerminalRequestsConcurrency, KeyTestsAnswerFalseAndCharactersGoToTheOldestW
     });
     EXPECT_EQ(got, typed);
     EXPECT_TRUE(pending.empty());
+}
+
+TEST(TerminalRequests, WrittenTextGoesToTheProceduresPageOnALineOfItsOwn) {
+    SetMainThread(platform::CurrentThreadId());
+    ProceduresPage page;
+    page.SetText("to square\nend");
+    RegisterProceduresPageRequests(page);
+    InsertTextRequest request{kProceduresTarget, "make \"x 5\r\n"};
+    EXPECT_EQ(CallFromLogoThread(kInsertText, &request, [] {}), "<nothing>");
+    EXPECT_EQ(page.Text(), "to square\nend\nmake \"x 5\n");
+
+    // No text box has a name in a terminal.
+    InsertTextRequest elsewhere{"notes", "make \"y 6\r\n"};
+    EXPECT_EQ(CallFromLogoThread(kInsertText, &elsewhere, [] {}), "error");
+    EXPECT_EQ(page.Text(), "to square\nend\nmake \"x 5\n");
 }
