@@ -1,10 +1,11 @@
 // The setup under load from several threads at once: Logo tasks read a
-// named input and graphs read ports by name while the main thread renames
+// named input and a graph reads ports by name while the main thread renames
 // ports and changes tool types, the reader thread fills the ring, and the
 // link's open hands the wait sources to the driver.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr int kRounds = 300;
-constexpr int kTasks = 3;
 
 TEST_F(SetupTest, ConcurrencyReadersByWordAndByNameWhileTheSetupChanges) {
     CaptureHost host;
@@ -26,44 +26,41 @@ TEST_F(SetupTest, ConcurrencyReadersByWordAndByNameWhileTheSetupChanges) {
     ASSERT_TRUE(TheSetup().SetPortName(2, "knob"));
     ASSERT_TRUE(TheSetup().SetPortName(5, "beta"));
     std::atomic<int> errors{0};
-    std::atomic<int> readings{0};
+    const auto counting = [&](auto body) {
+        try {
+            body();
+        } catch (const LogoError& e) {
+            ++errors;
+            Release(e.handle);
+        }
+    };
 
     std::vector<std::thread> threads;
-    // The reader thread: the only writer of the ring.
-    threads.emplace_back([] {
+    threads.emplace_back([] {  // the reader thread: the ring's only writer
         for (int i = 0; i < 4 * kRounds; ++i) {
             std::array<InputWord, 8> inputs{};
             inputs[2].raw = i % 1024;
-            inputs[5].raw = 1023 - i % 1024;
-            inputs[5].stepCode = 1;
+            inputs[5] = {.raw = 1023 - i % 1024, .stepCode = 1};
             ControlBox_DecodeFrame(MakeFrame(inputs).data());
         }
     });
-    // Tasks reading the named input by its word; every tool type it gets
-    // is a valid one.
-    for (int t = 0; t < kTasks; ++t) {
+    // Tasks reading the named input by its word, whatever its tool type.
+    for (int t = 0; t < 2; ++t) {
         threads.emplace_back([&, t] {
-            CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
             const std::string line =
                 "repeat " + std::to_string(kRounds) + " [make \"v" + std::to_string(t) + " knob]";
-            try {
-                Release(task->RunText(line));
-            } catch (const LogoError& e) {
-                ++errors;
-                Release(e.handle);
-            }
+            CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
+            counting([&] { Release(task->RunText(line)); });
             CLogoTask::Destroy(task);
         });
     }
-    // A graph and the setup page's display: readings by name, the live
-    // text, saving, and the open's hand-over of the wait sources.
+    // A graph and the setup page: readings by name, the live text, saving,
+    // and the open's hand-over of the wait sources.
     threads.emplace_back([&] {
         for (int i = 0; i < 2 * kRounds; ++i) {
-            const double value = TheSetup().ReadingByName("knob", 0) +
-                                 TheSetup().ReadingByName(i % 2 ? ".alpha" : "BETA", 0);
-            if (value == value) ++readings;  // not NaN
+            TheSetup().ReadingByName("knob", 0);
+            TheSetup().ReadingByName(i % 2 ? ".alpha" : "BETA", 0);
             TheSetup().ReadingText(5);
-            TheSetup().GetPortName(5);
             if (i % 20 == 0) {
                 platform::ArchiveWriter out;
                 TheSetup().Serialize(out);
@@ -72,33 +69,24 @@ TEST_F(SetupTest, ConcurrencyReadersByWordAndByNameWhileTheSetupChanges) {
         }
     });
     // The main thread's edits.
-    threads.emplace_back([&] {
-        for (int i = 0; i < kRounds; ++i) {
-            try {
-                TheSetup().SetPortName(5, i % 2 ? "alpha" : "beta");
-                TheSetup().SetToolType(2, 1 + i % 8);
-                TheSetup().SetToolType(5, 1 + (i + 3) % 8);
-                TheSetup().SetOffset(2, i * 0.1);
-                TheSetup().SetDirectionName1(9, i % 2 ? "up" : "upward");
-                TheSetup().SetWaitSource(10, i % 2 ? 6 : kWaitByTime);
-            } catch (const LogoError& e) {
-                ++errors;
-                Release(e.handle);
-            }
-        }
-    });
+    for (int i = 0; i < kRounds; ++i) {
+        counting([&] {
+            TheSetup().SetPortName(5, i % 2 ? "alpha" : "beta");
+            TheSetup().SetToolType(2, 1 + i % 8);
+            TheSetup().SetToolType(5, 1 + (i + 3) % 8);
+            TheSetup().SetOffset(2, i * 0.1);
+            TheSetup().SetDirectionName1(9, i % 2 ? "up" : "upward");
+            TheSetup().SetWaitSource(10, i % 2 ? 6 : kWaitByTime);
+        });
+    }
     for (std::thread& thread : threads) thread.join();
 
     EXPECT_EQ(errors.load(), 0);
-    EXPECT_EQ(readings.load(), 2 * kRounds);
     EXPECT_EQ(host.Text(), "");
     // The last round's names hold, the others are gone.
-    EXPECT_EQ(TheSetup().GetPortName(5), "alpha");
-    EXPECT_TRUE(IsDefined("alpha"));
-    EXPECT_FALSE(IsDefined("beta"));
-    EXPECT_TRUE(IsDefined("up"));
-    EXPECT_FALSE(IsDefined("upward"));
-    EXPECT_EQ(names_.All(), (std::map<std::string, int32_t>{{"alpha", 6}, {"knob", 3}}));
+    EXPECT_TRUE(IsDefined("alpha") && IsDefined("up"));
+    EXPECT_FALSE(IsDefined("beta") || IsDefined("upward"));
+    EXPECT_EQ(names_.All(), (NameMap{{"alpha", 6}, {"knob", 3}}));
     EXPECT_EQ(ControlBox_GetWaitSource(2), 6);
 }
 
