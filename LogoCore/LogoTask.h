@@ -152,8 +152,9 @@ class CLogoTask final : public CParserClient {
 };
 
 // The entries the application uses.
-// Runs text for a page object (0: none); errors of compiling or launching
-// are raised to the caller.
+// Runs text for a page object (0: none) as a task of its own. A compiling
+// error the reader has shown ends it quietly; other errors of compiling or
+// launching are raised to the caller.
 void RunForObject(std::string_view text, int32_t pageObject);
 // Runs a command-centre line; returns the text of an error of compiling or
 // launching that was not shown yet, otherwise an empty text.

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+// The resource text of the reserved name "procedures", which stands for
+// the procedures page in every project's name table.
+inline constexpr int32_t kTextProceduresName = 2002;
+
 // What a name of the project's name table stands for.
 struct ProjectName {
     // A box port named in the setup: port number + 1 (1..17; 9..16 are the

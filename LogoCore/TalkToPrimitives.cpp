@@ -29,9 +29,6 @@ constexpr int32_t kSlider = 4;
 constexpr int32_t kMonitor = 6;
 constexpr int32_t kTextBox = 7;
 
-// The reserved name of the procedures page, which objects does not list.
-constexpr int32_t kTextProcedures = 2002;
-
 // The object goes into the slot of its kind, into each most-recent slot whose
 // kinds include it, and becomes the current object.
 void StoreObject(TalkToContext& selection, int32_t type, int32_t object) {
@@ -220,7 +217,7 @@ CHandleData* Objects(CLogoTask*, CHandleData** inputs, int32_t, const std::strin
     HandlerInputs in(inputs);
     const std::shared_ptr<ProjectAccess> project = OpenProject();
     if (!project) RaiseError(-61, {calledName});
-    const std::string& reserved = platform::ResourceText(kTextProcedures);
+    const std::string& reserved = platform::ResourceText(kTextProceduresName);
     const ListReference names(new CLogoList());
     for (const std::string& name : project->PageObjectNames()) {
         if (platform::EqualsIgnoringCase(name, reserved)) continue;

@@ -122,6 +122,14 @@ void RunForObject(std::string_view text, int32_t pageObject) {
     launcher->SetPageObject(pageObject);
     try {
         launcher->LaunchText(text);
+    } catch (const LogoError& e) {
+        launcher->SetPageObject(0);
+        const bool shown = launcher->CompileErrorReported();
+        CLogoTask::Destroy(launcher);
+        // The reader shows its errors as it meets them: once is enough.
+        if (!shown) throw;
+        Release(e.handle);
+        return;
     } catch (...) {
         launcher->SetPageObject(0);
         CLogoTask::Destroy(launcher);

@@ -1,6 +1,7 @@
 // The primitives that read the box's inputs, given as numbers 1-8. They read
 // the newest sample; with no box the readers give their closed-port values,
 // and a read that fails gives the neutral value of its kind.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -9,13 +10,11 @@
 #include "box/BoxPrimitiveHandlers.h"
 #include "box/OutputCommands.h"
 #include "box/SampleRing.h"
+#include "box/SensorSetup.h"
 
 namespace {
 
 constexpr uint32_t kNewest = 0;
-// A rotation sensor counts 16 steps to a turn.
-constexpr int32_t kStepsPerTurn = 16;
-constexpr double kDegreesPerStep = 22.5;
 
 int32_t Raw(int index) {
     int32_t raw = 0;
@@ -46,7 +45,7 @@ CHandleData* BoxSwitch(CLogoTask*, CHandleData** inputs, int32_t, const std::str
 CHandleData* BoxAngle(CLogoTask*, CHandleData** inputs, int32_t, const std::string&) {
     HandlerInputs in(inputs);
     const int32_t count = ControlBox_Rotation(InputIndex(in[0]), kNewest);
-    return NormaliseNumber(std::abs(count % kStepsPerTurn) * kDegreesPerStep);
+    return NormaliseNumber(std::fabs(TurnDegrees(count)));
 }
 
 CHandleData* BoxTemperature(CLogoTask*, CHandleData** inputs, int32_t, const std::string&) {

@@ -168,10 +168,6 @@ uint8_t DriverWaitSource(int32_t source) {
     return source >= 0 && source <= 255 ? static_cast<uint8_t>(source) : kWaitByTime;
 }
 
-double Degrees(int32_t count) {
-    return (count % 16) * 22.5;
-}
-
 CHandleData* MakeReal(double value) {
     return DefineReal("", value, kStateTemp);
 }
@@ -184,7 +180,7 @@ double Reading(int input, int32_t tool, double offset, uint32_t time) {
         case kToolRotation:
             return ControlBox_Rotation(input, time);
         case kToolDegrees:
-            return std::fabs(Degrees(ControlBox_Rotation(input, time)));
+            return std::fabs(TurnDegrees(ControlBox_Rotation(input, time)));
         case kToolRaw:
             ControlBox_Input(input, time, &value, nullptr, nullptr, nullptr);
             return value;
@@ -206,24 +202,15 @@ double Reading(int input, int32_t tool, double offset, uint32_t time) {
 }
 
 // Starts the text as a task of its own, as a page object's action starts,
-// without waiting for it. An error the reader has not shown yet (it shows
-// its own as it reads) goes to the command centre.
+// without waiting for it. An error that keeps it from starting goes to the
+// command centre.
 void StartAction(const std::string& text) {
-    CLogoTask* launcher;
     try {
-        launcher = CLogoTask::Create(DefaultSelection(), false);
+        RunForObject(text, 0);
     } catch (const LogoError& error) {
         CurrentTaskHost().Print(ErrorText(error.handle));
         Drop(error);
-        return;
     }
-    try {
-        launcher->LaunchText(text);
-    } catch (const LogoError& error) {
-        if (!launcher->CompileErrorReported()) CurrentTaskHost().Print(ErrorText(error.handle));
-        Drop(error);
-    }
-    CLogoTask::Destroy(launcher);
 }
 
 // Never destroyed: the setup it holds at the process's exit would otherwise
@@ -239,6 +226,12 @@ ActiveSlot& Active() {
 }
 
 }  // namespace
+
+double TurnDegrees(int32_t rotationCount) {
+    constexpr int32_t kStepsPerTurn = 16;
+    constexpr double kDegreesPerStep = 22.5;
+    return (rotationCount % kStepsPerTurn) * kDegreesPerStep;
+}
 
 double FahrenheitCutToTenths(double celsius) {
     double tenths = (celsius * 9.0 / 5.0 + 32.0) * 10.0;
@@ -522,7 +515,7 @@ CHandleData* CSetupData::ReadInputWord(int input) const {
         case kToolRotation:
             return MakeInteger(ControlBox_Rotation(input, 0));
         case kToolDegrees:
-            return MakeReal(Degrees(ControlBox_Rotation(input, 0)));
+            return MakeReal(TurnDegrees(ControlBox_Rotation(input, 0)));
         case kToolRaw:
             if (ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr) != kInputOk)
                 value = 1023;

@@ -72,6 +72,11 @@ enum ToolType : int32_t {
     kToolCount = 8,
 };
 
+// Tool type 2: the angle within one turn of 16 steps, 22.5 degrees each. The
+// remainder keeps the count's sign (-37 gives -112.5); the displays and
+// the angle primitive take its absolute value.
+double TurnDegrees(int32_t rotationCount);
+
 // Tool type 6: degrees Fahrenheit of the Celsius value, cut (not rounded)
 // to tenths toward zero.
 double FahrenheitCutToTenths(double celsius);

@@ -2,17 +2,10 @@
 
 #include "platform/TextCatalog.h"
 
-namespace {
-
-// The reserved name of the procedures page.
-constexpr int32_t kTextProcedures = 2002;
-
-}  // namespace
-
 CKinetraDoc::CKinetraDoc() : setup_(this) {
     ProjectName procedures;
     procedures.object = kProceduresPage;
-    names_.Enter(platform::ResourceText(kTextProcedures), procedures);
+    names_.Enter(platform::ResourceText(kTextProceduresName), procedures);
 }
 
 std::shared_ptr<CKinetraDoc> CKinetraDoc::NewProject() {

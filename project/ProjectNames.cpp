@@ -1,11 +1,11 @@
 #include "project/ProjectNames.h"
 
 #include "LogoCore/LogoErrors.h"
+#include "LogoCore/NameTable.h"
 #include "platform/Utf8.h"
 
 namespace {
 
-constexpr int32_t kErrorNameInUse = -21;
 constexpr int32_t kErrorNoSuchName = -19;
 
 }  // namespace

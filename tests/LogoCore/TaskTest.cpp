@@ -54,6 +54,16 @@ TEST_F(TaskTest, ASyntaxErrorIsShownOnceWhenItIsRead) {
     EXPECT_EQ(shown.find("returned"), std::string::npos) << shown;
 }
 
+TEST_F(TaskTest, AnObjectsSyntaxErrorIsShownOnceAndNotRaised) {
+    host_.Clear();
+    // Shown by the reader before anything runs, and not raised again.
+    EXPECT_NO_THROW(RunForObject("print )", 0));
+    const std::string shown = host_.Text();
+    EXPECT_TRUE(EndsWithLineEnd(shown)) << shown;
+    EXPECT_TRUE(WaitForAllTasks(5000));
+    EXPECT_EQ(host_.Text(), shown);
+}
+
 TEST_F(TaskTest, AStoppedTaskEndsSoonAndSilently) {
     host_.Clear();
     ASSERT_EQ(RunForCommandCentre("wait 600 print \"late"), "");

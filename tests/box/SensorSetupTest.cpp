@@ -41,8 +41,8 @@ TEST_F(SetupTest, ATakenNameRaises21AndChangesNothing) {
     names_.EnterPortName("Button1", 0);  // a page object
     ASSERT_EQ(Define("to door\r\nprint 1\r\nend\r\n"), "");
     for (const char* taken : {"button1", "door", "Print", "KNOB"})
-        EXPECT_EQ(LogoErrorOf([&] { TheSetup().SetPortName(3, taken); }), Message(-21, {taken}));
-    EXPECT_EQ(LogoErrorOf([&] { TheSetup().SetPortName(2, "door"); }), Message(-21, {"door"}));
+        EXPECT_EQ(ErrorTextOf([&] { TheSetup().SetPortName(3, taken); }), Message(-21, {taken}));
+    EXPECT_EQ(ErrorTextOf([&] { TheSetup().SetPortName(2, "door"); }), Message(-21, {"door"}));
 
     EXPECT_EQ(TheSetup().GetPortName(2), "knob");
     EXPECT_EQ(TheSetup().GetPortName(3), "");
@@ -144,7 +144,7 @@ TEST_F(SetupTest, DirectionWordsSetTheirOutputsDirectionAndMoveWhenRenamed) {
 
     ASSERT_TRUE(TheSetup().SetDirectionName1(9, "raise"));
     EXPECT_FALSE(IsDefined("forth"));
-    EXPECT_EQ(LogoErrorOf([&] { TheSetup().SetDirectionName1(9, "back"); }),
+    EXPECT_EQ(ErrorTextOf([&] { TheSetup().SetDirectionName1(9, "back"); }),
               Message(-21, {"back"}));
     EXPECT_EQ(TheSetup().GetDirectionName1(9), "raise");
     // Port 17 keeps direction names but has no output to send to.

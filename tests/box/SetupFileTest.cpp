@@ -205,7 +205,7 @@ TEST_F(SetupFileTest, ANameTakenInTheProjectFailsTheLoad) {
     names_.EnterPortName("glow", 0);  // a page object of that name
     const std::vector<uint8_t> bytes = Version3Block();
     ArchiveReader in(bytes);
-    EXPECT_EQ(LogoErrorOf([&] { TheSetup().Serialize(in); }), Message(-21, {"Glow"}));
+    EXPECT_EQ(ErrorTextOf([&] { TheSetup().Serialize(in); }), Message(-21, {"Glow"}));
     EXPECT_EQ(TheSetup().GetPortName(1), "");
     EXPECT_FALSE(IsDefined("glow"));
 }

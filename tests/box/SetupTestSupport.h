@@ -52,19 +52,6 @@ class FakeSetupNames : public SetupNames {
     NameMap names_;
 };
 
-// The text of the Logo error the call raises; empty when it raises none.
-template <typename Call>
-std::string LogoErrorOf(Call call) {
-    try {
-        call();
-    } catch (const LogoError& e) {
-        std::string text = ErrorText(e.handle);
-        Release(e.handle);
-        return text;
-    }
-    return {};
-}
-
 class SetupTest : public BoxLinkTest {
   protected:
     void SetUp() override {

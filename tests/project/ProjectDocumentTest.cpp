@@ -17,19 +17,6 @@
 
 namespace {
 
-// The text of the Logo error a call raises; empty when it raises none.
-template <typename Call>
-std::string ErrorFrom(Call call) {
-    try {
-        call();
-    } catch (const LogoError& e) {
-        std::string text = ErrorText(e.handle);
-        Release(e.handle);
-        return text;
-    }
-    return {};
-}
-
 ProjectName Port(int32_t value) {
     ProjectName entry;
     entry.portValue = value;
@@ -48,7 +35,7 @@ TEST(ProjectNames, AreKeptLowerCasedAndFoundInAnyCase) {
 TEST(ProjectNames, RefuseADuplicateInAnyCaseAndKeepTheFirst) {
     CProjectNames names;
     names.Enter("lamp", Port(10));
-    EXPECT_EQ(ErrorFrom([&] { names.Enter("LAMP", Port(11)); }), Message(-21, {"LAMP"}));
+    EXPECT_EQ(ErrorTextOf([&] { names.Enter("LAMP", Port(11)); }), Message(-21, {"LAMP"}));
     EXPECT_EQ(names.Lookup("lamp")->portValue, 10);
 }
 
@@ -57,7 +44,7 @@ TEST(ProjectNames, RemovingAnAbsentNameFails) {
     names.Enter("lamp", Port(10));
     names.Remove("LAMP");
     EXPECT_FALSE(names.Has("lamp"));
-    EXPECT_EQ(WithLineEnd(ErrorFrom([&] { names.Remove("lamp"); })), Message(-19));
+    EXPECT_EQ(WithLineEnd(ErrorTextOf([&] { names.Remove("lamp"); })), Message(-19));
 }
 
 class ProjectDocument : public ::testing::Test {
@@ -115,7 +102,7 @@ TEST_F(ProjectDocument, ANamedInputPortSelectsNoOutput) {
 
 TEST_F(ProjectDocument, APortNameCannotTakeAProceduresName) {
     ASSERT_EQ(Define("to door\r\nprint 1\r\nend\r\n"), "");
-    EXPECT_EQ(ErrorFrom([&] { doc_->Setup().SetPortName(0, "door"); }), Message(-21, {"door"}));
+    EXPECT_EQ(ErrorTextOf([&] { doc_->Setup().SetPortName(0, "door"); }), Message(-21, {"door"}));
     EXPECT_FALSE(doc_->LookupName("door"));
     EXPECT_EQ(RunLogo("door"), "1\r\n");
 }

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
 
 class CaptureHost : public TaskHost {
@@ -42,3 +44,16 @@ std::string ErrorOf(const std::string& text);
 std::string Define(const std::string& text);
 // The message of error n with its arguments, as tasks print it.
 std::string Message(int n, const std::vector<std::string>& args = {});
+
+// The text of the Logo error a C++ call raises; empty when it raises none.
+template <typename Call>
+std::string ErrorTextOf(Call call) {
+    try {
+        call();
+    } catch (const LogoError& e) {
+        std::string text = ErrorText(e.handle);
+        Release(e.handle);
+        return text;
+    }
+    return {};
+}
