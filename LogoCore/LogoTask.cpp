@@ -12,6 +12,7 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoProcedure.h"
+#include "LogoCore/NameTable.h"
 #include "LogoCore/VariableList.h"
 #include "platform/ConfigStore.h"
 #include "platform/FatalSignals.h"
@@ -112,6 +113,8 @@ CLogoTask::~CLogoTask() {
     Release(reportedError_);
     Release(output_);
     while (scope_ != &GlobalScope()) PopScope();
+    // Procedures removed while this task held them may be garbage now.
+    CollectRemovedProcedures();
     // Last: a task off the list has let go of everything shared, so whoever
     // waits for the list to empty may tear the interpreter down.
     if (listed_) {

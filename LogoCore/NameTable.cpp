@@ -287,27 +287,23 @@ void CountReferences(CHandleData* item, const std::unordered_set<CHandleData*>& 
     }
 }
 
-}  // namespace
+// Entries removed from the table that something else still held when they
+// went (code compiled earlier, a task still running or unwinding), one
+// reference each. Procedures that call themselves or each other hold each
+// other's entries through their bodies, so they must be looked at again
+// once their holders let go. Guarded by the table's lock; never destroyed,
+// since a task still ending at exit may look at it.
+std::vector<CHandleData*>& Retired() {
+    static auto* retired = new std::vector<CHandleData*>;
+    return *retired;
+}
 
-void RemoveProcedures() {
-    CHandleList& table = NameTable();
-    Guard guard(table.Lock());
-    std::unordered_set<CHandleData*> candidates;
-    std::vector<CHandleData*> held;  // one reference each, ours
-    for (CHandleData* cell : table.Snapshot()) {
-        if (cell->State() == kStateProc) {
-            candidates.insert(cell);
-            held.push_back(cell);
-        } else {
-            Release(cell);
-        }
-    }
-    table.RemoveAllWithState(kStateProc);
-
-    // Procedures that call themselves or each other hold each other's
-    // entries through their bodies. Those that nothing else holds (no code
-    // compiled earlier, no running task's body) are garbage: trial
-    // deletion finds them, and they let go of their procedures.
+// Trial deletion over the retired entries: those that only the bodies of
+// other retired entries hold are garbage and let go of their procedures;
+// the others stay retired.
+void CollectRetired() {
+    std::vector<CHandleData*>& retired = Retired();
+    std::unordered_set<CHandleData*> candidates(retired.begin(), retired.end());
     for (bool changed = true; changed;) {
         std::unordered_map<CHandleData*, int32_t> internal;
         for (CHandleData* cell : candidates) {
@@ -326,7 +322,33 @@ void RemoveProcedures() {
             }
         }
     }
+    std::vector<CHandleData*> kept;
+    for (CHandleData* cell : retired)
+        if (!candidates.count(cell)) kept.push_back(cell);
+    retired.swap(kept);
     for (CHandleData* cell : candidates)
         if (cell->Type() == kTypeProcedure) cell->SetProcedureName();
-    for (CHandleData* cell : held) Release(cell);
+    for (CHandleData* cell : candidates) Release(cell);
+}
+
+}  // namespace
+
+void RemoveProcedures() {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    std::vector<CHandleData*>& retired = Retired();
+    for (CHandleData* cell : table.Snapshot()) {
+        if (cell->State() == kStateProc)
+            retired.push_back(cell);  // the snapshot's reference
+        else
+            Release(cell);
+    }
+    table.RemoveAllWithState(kStateProc);
+    CollectRetired();
+}
+
+void CollectRemovedProcedures() {
+    CHandleList& table = NameTable();
+    Guard guard(table.Lock());
+    if (!Retired().empty()) CollectRetired();
 }

@@ -76,8 +76,14 @@ CHandleData* FindToken(int32_t token);         // with one reference, or null
 bool IsDefined(std::string_view name);         // an entry that is not a bare procedure name
 void EraseName(std::string_view name);
 void RemoveAllWithState(int32_t state);
-// Removes every procedure the procedures page defined, before it is read again.
+// Removes every procedure the procedures page defined, before it is read
+// again. A removed procedure that something still holds stays intact for
+// it until CollectRemovedProcedures finds it held by nothing but removed
+// procedures' bodies.
 void RemoveProcedures();
+// Frees the removed procedures that nothing but removed procedures' bodies
+// holds any more; called whenever a holder may have let go.
+void CollectRemovedProcedures();
 
 // Whether a user may give the text as a name to a procedure, variable or
 // page object.

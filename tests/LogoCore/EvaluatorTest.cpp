@@ -6,6 +6,7 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoProcedure.h"
+#include "LogoCore/NameTable.h"
 #include "LogoTestPrimitives.h"
 
 namespace {
@@ -112,8 +113,15 @@ TEST_F(EvaluatorTest, RunawayRecursionIsAnErrorNotACrash) {
     EXPECT_NE(error.find(Message(-67).substr(0, 20)), std::string::npos) << error;
 }
 
-TEST_F(EvaluatorTest, ARedefinedProcedureKeepsCallersCompiledBefore) {
-    DEFINE("to greet\noutput 1\nend\n");
+TEST_F(EvaluatorTest, ARedefinedProcedureKeepsCallersCompiledBeforeAndGoesWithThem) {
+    // The old greet calls itself, so its body holds its own entry: once the
+    // code that still calls it is gone, nothing but that cycle holds it.
+    DEFINE("to greet\noutput 1\ngreet\nend\n");
+    CHandleData* entry = FindName("greet");
+    ASSERT_TRUE(IsCell(entry));
+    CHandleData* one = entry->Procedure()->Body()[1];
+    Reference(one);
+    Release(entry);
     CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
     CHandleData* code = task->CompileText("print greet", kStateUser);
     DEFINE("to greet\noutput 2\nend\n");
@@ -122,4 +130,6 @@ TEST_F(EvaluatorTest, ARedefinedProcedureKeepsCallersCompiledBefore) {
     EXPECT_EQ(host_.Text(), "1\r\n");
     Release(code);
     CLogoTask::Destroy(task);
+    EXPECT_EQ(one->Count(), 1) << "the old body was freed with its last caller";
+    Release(one);
 }
