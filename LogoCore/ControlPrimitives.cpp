@@ -230,13 +230,15 @@ CHandleData* Launch(CLogoTask* task, CHandleData** inputs, int32_t option,
     return nullptr;
 }
 
-// Runs code and catches whatever error or signal ends it as its result.
+// Runs code and catches the error that ends it as its result. The output
+// and stop signals and a stop request are not errors: they pass on.
 CHandleData* RunTrapped(CLogoTask* task, CHandleData* code) {
     try {
-        return task->RunCompiled(code);
+        return task->RunCompiled(code, true);
     } catch (const LogoError& e) {
-        // An output caught here leaves no procedure: its value goes.
-        if (e.handle == ErrorHandle(kErrorOutputSignal)) Release(task->TakeOutput());
+        if (e.handle == ErrorHandle(kErrorOutputSignal) ||
+            e.handle == ErrorHandle(kErrorStopRequest))
+            throw;
         return e.handle;
     }
 }
@@ -250,11 +252,11 @@ CHandleData* Carefully(CLogoTask* task, CHandleData** inputs, int32_t,
     if (!code) return nullptr;
 
     CHandleData* result = RunTrapped(task, code);
+    if (IsOutputSignal(result)) return result;
     task->SetLastError(nullptr);
     if (!IsError(result)) return result;
     {
         ReleaseAtEnd errorGuard(result);
-        // The two signals have no text: a stop or an output leaves it empty.
         task->SetLastError(MakeWord(ErrorText(result)));
     }
     CHandleData* recovery = CompileListInput(task, in[1], calledName);

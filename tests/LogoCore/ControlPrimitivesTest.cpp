@@ -169,11 +169,14 @@ TEST_F(ErrorTrapTest, CarefullyKeepsTheLastErrorsTextForErrormessage) {
     EXPECT_EQ(RunLogo("carefully [] [type 1] type 2"), "2");
 }
 
-TEST_F(ErrorTrapTest, CarefullyCatchesTheSignalsButNotTheStopRequest) {
+TEST_F(ErrorTrapTest, OutputStopAndTheStopRequestPassThroughCarefully) {
     DEFINE(
-        "to f\ncarefully [output 3] [type errormessage type \"caught]\noutput "
-        "4\nend");
-    EXPECT_EQ(EvalLogo("f"), "caught4");
+        "to f\ncarefully [output 3] [type errormessage type \"caught]\noutput 4\nend\n"
+        "to g\ncarefully [if \"true [output 5]] [type \"caught]\noutput 6\nend\n"
+        "to h\ncarefully [stop] [type \"caught]\ntype \"after\nend");
+    EXPECT_EQ(EvalLogo("f"), "3");
+    EXPECT_EQ(EvalLogo("g"), "5");
+    EXPECT_EQ(RunLogo("h type \"next"), "next");
     EXPECT_EQ(RunLogo("carefully [stopme type 1] [type 2] type 3"), "");
 }
 
