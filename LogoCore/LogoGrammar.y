@@ -63,10 +63,10 @@ static void logo_error(ParserDriver& d, const char*) {
 
 %%
 
+/* A text of blanks and comments alone is an empty program: it does nothing. */
 program
-    : statement
+    : %empty
     | program statement
-    | definition
     | program definition
     | error { d.StatementError(); YYABORT; }
     ;

@@ -12,6 +12,7 @@
 #include "LogoCore/NameTable.h"
 #include "LogoCore/ParserDriver.h"
 #include "platform/NumberText.h"
+#include "platform/TextCatalog.h"
 
 CParser::CParser() = default;
 CParser::~CParser() = default;
@@ -31,6 +32,10 @@ int CParser::Parse(std::string_view text, CParserClient& client, int32_t state) 
 }
 
 namespace {
+
+// The reader's own messages.
+constexpr int32_t kTextStrayCloser = 2120;
+constexpr int32_t kTextTooDeep = 2121;
 
 bool IsBlankByte(unsigned char c) {
     return c < 33;
@@ -96,6 +101,11 @@ int ParserDriver::Run(std::string_view text) {
         Release(openLists_.back());
         openLists_.pop_back();
     }
+    // The parser's stack is full: nothing of the text may run.
+    CHandleData* tooDeep = nullptr;
+    if (result == 2 &&
+        Guarded([&] { tooDeep = MakeError(-20, {platform::ResourceText(kTextTooDeep)}); }))
+        Report(tooDeep);
     if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     return result == 0 ? 0 : 1;
 }
@@ -263,11 +273,29 @@ void ParserDriver::Report(CHandleData* error) {
     Guarded([&] { client_.ReportError(error); });
 }
 
+CHandleData* ParserDriver::MissingEndError() const {
+    CHandleData* missing = MakeError(-71, {TokenName(kClosingWordToken)});
+    CHandleData* target = parser_.target_;
+    if (!IsCell(target) || target->Name().empty()) return missing;
+    // Named after the definition it belongs to, so that it can be found.
+    std::string text = WithoutLineEnd(ErrorText(missing));
+    Release(missing);
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    return MakeError(-23, {text, target->Name()});
+}
+
+CHandleData* ParserDriver::StrayCloserError() const {
+    if (lastToken_ != ']' && lastToken_ != ')') return nullptr;
+    const std::string opening = lastToken_ == ']' ? "[" : "(";
+    return MakeError(-20, {platform::FormatResource(kTextStrayCloser, {tokenText_, opening})});
+}
+
 void ParserDriver::StatementError() {
     CHandleData* error = nullptr;
     if (Guarded([&] {
             const std::string& last = parser_.lastWord_;
-            error = last.empty() ? MakeError(-72, {tokenText_}) : MakeError(-3, {last});
+            error = StrayCloserError();
+            if (!error) error = last.empty() ? MakeError(-72, {tokenText_}) : MakeError(-3, {last});
         }))
         Report(error);
 }
@@ -275,8 +303,9 @@ void ParserDriver::StatementError() {
 void ParserDriver::DefinitionError() {
     CHandleData* error = nullptr;
     if (Guarded([&] {
-            error = lastToken_ == kTokenEnd ? MakeError(-71, {TokenName(kClosingWordToken)})
-                                            : MakeError(-72, {tokenText_});
+            if (lastToken_ == kTokenEnd) error = MissingEndError();
+            if (!error) error = StrayCloserError();
+            if (!error) error = MakeError(-72, {tokenText_});
         }))
         Report(error);
 }

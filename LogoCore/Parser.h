@@ -15,8 +15,8 @@ class CHandleData;
 // What the reader needs of the task it reads for.
 class CParserClient {
   public:
-    // An error met while reading that is to be shown: the task shows the
-    // first of a reading and remembers it. Takes the reference.
+    // An error met while reading that is to be shown: the task shows it and
+    // remembers the first of a reading. Takes the reference.
     virtual void ReportError(CHandleData* error) = 0;
 
   protected:

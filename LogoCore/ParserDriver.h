@@ -140,6 +140,15 @@ class ParserDriver {
     CHandleData* IntegerValue() const;
     CHandleData* RealValue() const;
     int ReadingError(CHandleData** value);
+    // The opening word inside a definition: the definition has no closing
+    // word. It ends here, and the opening word is read again.
+    int UnclosedDefinition(CHandleData** value);
+
+    // Error values for what ended a reading.
+    CHandleData* MissingEndError() const;
+    // A closing bracket or parenthesis that nothing opened; null when the
+    // last token is none.
+    CHandleData* StrayCloserError() const;
 
     // Runs f; on an exception remembers it and answers false.
     template <typename F>

@@ -20,13 +20,16 @@ void RaiseReported(CHandleData*& reported) {
 
 }  // namespace
 
+// Every error is shown: a reading goes on past a definition that lacks its
+// closing word, and what it meets later must not pass unseen. The first is
+// the one raised.
 void CLogoTask::ReportError(CHandleData* error) {
+    CurrentTaskHost().Print(ErrorText(error));
     if (compileError_) {
         Release(error);
         return;
     }
     compileError_ = true;
-    CurrentTaskHost().Print(ErrorText(error));
     Release(reportedError_);
     reportedError_ = error;
 }
@@ -84,6 +87,11 @@ CHandleData* CLogoTask::RunText(std::string_view text) {
 
 void CLogoTask::LaunchText(std::string_view text) {
     CHandleData* procedure = CompileText(text, kStateUser);
+    if (procedure && procedure->Procedure()->BodyLength() == 0) {
+        // Blanks and comments only: no task to start.
+        Release(procedure);
+        procedure = nullptr;
+    }
     if (!procedure) {
         if (notifyOnEnd_) CurrentTaskHost().TaskEnded();
         return;

@@ -410,6 +410,8 @@ int ParserDriver::WordEnd(CHandleData** value) {
 
     const int32_t token = entry.cell->Token();
     if (token == kOpeningWordToken) {
+        if (parser_.definitionMode_ && parser_.target_ && !headerLine_)
+            return UnclosedDefinition(value);
         if (parser_.definitionMode_) {
             headerLine_ = true;
             *value = entry.Take();
@@ -426,6 +428,16 @@ int ParserDriver::WordEnd(CHandleData** value) {
     }
     *value = entry.Take();
     return kTokenWord;
+}
+
+int ParserDriver::UnclosedDefinition(CHandleData** value) {
+    // Said once here; the definitions before and after it still count.
+    Report(MissingEndError());
+    position_ -= tokenText_.size();
+    lastLength_ = 0;
+    previousLength_ = 0;
+    *value = nullptr;
+    return kTokenClosingWord;
 }
 
 int ParserDriver::VariableEnd(CHandleData** value) {

@@ -58,45 +58,58 @@ TEST_F(ReaderBodies, UndefinedNamesBecomeTheEntryTheirDefinitionFills) {
     EXPECT_EQ(entry->State(), kStateProc);
 }
 
-// Nesting beyond the parser's stack abandons the reading silently.
-TEST_F(ReaderBodies, DeepNestingIsAbandonedWithoutAMessage) {
+// Nesting beyond the parser's stack abandons the reading, and says why.
+TEST_F(ReaderBodies, DeepNestingIsAbandonedAndReported) {
     for (const char* unit : {"(", "[", "(rdsum 1 ", "[a ", "1 + ("}) {
         SCOPED_TRACE(unit);
-        CellRef p = Compile(Repeat(unit, 10000));
+        client_.reported.clear();
+        CellRef p = Compile("rdprint " + Repeat(unit, 10000));
         EXPECT_EQ(result_, 1);
-        EXPECT_TRUE(client_.reported.empty());
+        EXPECT_EQ(Reported(), ErrorMessage(-20, {platform::ResourceText(2121)}));
     }
     EXPECT_EQ(Body(Repeat("(", 60) + "7" + Repeat(")", 60)), "7");
     EXPECT_EQ(result_, 0);
 }
 
-using ReaderErrors = ReaderTest;
-
-TEST_F(ReaderErrors, StatementSyntaxErrorsAreReportedWithTheLastWord) {
-    CellRef p = Compile("rdprint 1 )");
-    EXPECT_EQ(result_, 1);
-    EXPECT_EQ(Reported(), ErrorMessage(-3, {"rdprint"}));
+// Blanks, tabs and comments alone make an empty program.
+TEST_F(ReaderBodies, ATextWithoutItemsIsEmpty) {
+    for (const char* text : {"   ", "\t", "; only a note", " ; a note\n\t"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Body(text), "");
+        EXPECT_EQ(result_, 0);
+        EXPECT_TRUE(client_.reported.empty());
+    }
 }
 
-TEST_F(ReaderErrors, WithoutAWordTheTokenIsReported) {
-    const std::pair<const char*, const char*> cases[] = {
-        {") rdprint", ")"}, {"1 +", ""}, {"   ", ""}, {"; only a note", ""}, {"]", "]"}};
-    for (const auto& [text, token] : cases) {
+using ReaderErrors = ReaderTest;
+
+TEST_F(ReaderErrors, StatementSyntaxErrorsSayWhatIsWrong) {
+    const auto stray = [](const char* closer, const char* opener) {
+        return ErrorMessage(-20, {platform::FormatResource(2120, {closer, opener})});
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"rdprint 1 )", stray(")", "(")},
+        {"rdprint 1 + 2)", stray(")", "(")},
+        {"rdprint ]", stray("]", "[")},
+        {"rdprint [a b]]", stray("]", "[")},
+        {") rdprint", stray(")", "(")},
+        {"rdprint 1 +", ErrorMessage(-3, {"rdprint"})},
+        {"1 +", ErrorMessage(-72, {""})},
+        {"rdprint 1 END", ErrorMessage(-3, {"END"})},  // the closing word stands nowhere
+    };
+    for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
         client_.reported.clear();
         Compile(text);
         EXPECT_EQ(result_, 1);
-        EXPECT_EQ(Reported(), ErrorMessage(-72, {token}));
+        EXPECT_EQ(Reported(), message);
     }
 }
 
-// In command mode the opening word is a value that fails when run; the
-// closing word cannot stand anywhere.
-TEST_F(ReaderErrors, DefinitionWordsInCommandMode) {
+// In command mode the opening word is a value that fails when run.
+TEST_F(ReaderErrors, TheOpeningWordInCommandMode) {
     EXPECT_EQ(Body("rdprint 1 To rdx"), "rdprint 1 " + Placed(-10, {"To"}) + " rdx");
     EXPECT_EQ(result_, 0);
-    Compile("rdprint 1 END");
-    EXPECT_EQ(Reported(), ErrorMessage(-3, {"END"}));
 }
 
 // Errors placed in the body keep what was read before them and are not
@@ -122,6 +135,12 @@ TEST_F(ReaderErrors, BracketErrorsArePlacedInTheBody) {
 
 class ReaderDefinitions : public ReaderTest {
   protected:
+    // The closing word's absence, named after its definition.
+    static std::string MissingEnd(const std::string& name) {
+        std::string missing = WithoutLineEnd(ErrorMessage(-71, {"end"}));
+        missing.pop_back();  // the full stop
+        return ErrorMessage(-23, {missing, name});
+    }
     void SetUp() override {
         ReaderTest::SetUp();
         RemoveAllWithState(kStateProc);
@@ -160,8 +179,10 @@ TEST_F(ReaderDefinitions, TextBetweenDefinitionsIsDiscarded) {
 
 TEST_F(ReaderDefinitions, ErrorsAreReportedAndEarlierDefinitionsStay) {
     const std::pair<const char*, std::string> cases[] = {
-        {"to rdok\nend\nto rdopen\nrdprint 1\n", ErrorMessage(-71, {"end"})},
-        {"to rdok\nend\nto rdbad\nrdprint )\nend", ErrorMessage(-72, {")"})},
+        {"to rdok\nend\nto rdopen\nrdprint 1\n", MissingEnd("rdopen")},
+        {"to rdok\nend\nto rdbad\nrdprint 1 + \nend", ErrorMessage(-72, {"end"})},
+        {"to rdok\nend\nto rdbad\nrdprint )\nend",
+         ErrorMessage(-20, {platform::FormatResource(2120, {")", "("})})},
         {"to rdok\nend\nto 3\nend", ErrorMessage(-4, {"to", "3"})},
         {"to rdok\nend\nTO \"|unclosed", ErrorMessage(-71, {"|"})},
         {"to rdok\nend\nend", ErrorMessage(-3, {"end"})},
@@ -174,6 +195,21 @@ TEST_F(ReaderDefinitions, ErrorsAreReportedAndEarlierDefinitionsStay) {
         EXPECT_EQ(Reported(), message);
         EXPECT_NE(Procedure("rdok"), nullptr);
     }
+}
+
+// A definition without its closing word ends where the next one begins:
+// both are defined, and the missing word is reported with the first.
+TEST_F(ReaderDefinitions, AMissingClosingWordLosesNoDefinition) {
+    EXPECT_EQ(Define("to rdfoo\nrdprint 1\nto rdbar :x\nrdprint :x\nend\nto rdbaz\nto rdqux\nend"),
+              0);
+    ASSERT_EQ(client_.reported.size(), 2u);
+    EXPECT_EQ(ErrorText(client_.reported[0].get()), MissingEnd("rdfoo"));
+    EXPECT_EQ(ErrorText(client_.reported[1].get()), MissingEnd("rdbaz"));
+    for (const char* name : {"rdfoo", "rdbar", "rdbaz", "rdqux"})
+        EXPECT_NE(Procedure(name), nullptr) << name;
+    EXPECT_EQ(Procedure("rdfoo")->BodyLength(), 2);
+    EXPECT_EQ(Procedure("rdbar")->Inputs(), std::vector<std::string>{":x"});
+    EXPECT_EQ(Procedure("rdbaz")->BodyLength(), 0);
 }
 
 // A bad input name is placed in the body of the procedure being defined.

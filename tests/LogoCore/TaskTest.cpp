@@ -46,6 +46,19 @@ TEST_F(TaskTest, TheEndOfACommandReportsAnUnusedValueOrAnErrorAndNothingElse) {
     EXPECT_EQ(Command("print sum \"a 1"), Message(-4, {"sum", "a"}));
     EXPECT_EQ(Command("print 1 stop print 2"), "1\r\n");
     EXPECT_EQ(Command(""), "") << "an empty command only ends";
+    EXPECT_EQ(Command(" \t; a note"), "") << "and so do blanks and comments";
+}
+
+TEST_F(TaskTest, AProceduresPageWithMissingEndsSaysSoAndLosesNothing) {
+    host_.Clear();
+    DefineProcedures("to taskfoo\nprint 1\n\nto taskbar\nprint 2\nto taskbaz\nend\n \t\n; note\n",
+                     true);
+    std::string missing = WithoutLineEnd(Message(-71, {"end"}));
+    missing.pop_back();  // the full stop
+    EXPECT_EQ(host_.Text(),
+              Message(-23, {missing, "taskfoo"}) + Message(-23, {missing, "taskbar"}));
+    EXPECT_EQ(Command("taskfoo taskbar taskbaz"), "1\r\n2\r\n");
+    DefineProcedures("", true);
 }
 
 TEST_F(TaskTest, ASyntaxErrorIsShownOnceWhenItIsRead) {
