@@ -92,7 +92,7 @@ CHandleData* Wait(CLogoTask* task, CHandleData** inputs, int32_t, const std::str
     constexpr int64_t kStepMs = 100;
     HandlerInputs in(inputs);
     const int32_t tenths = GetInteger(in[0], false);
-    if (tenths < 1) RaiseWrongInput(calledName, std::to_string(tenths));
+    if (tenths < 1) RaiseWrongInput(calledName, in[0]);  // as given: 0.5, not 0
     const int64_t end = ClockMilliseconds() + int64_t{tenths} * 100;
     for (int64_t now = ClockMilliseconds(); now < end; now = ClockMilliseconds()) {
         platform::SleepMilliseconds(static_cast<int>(std::min(kStepMs, end - now)));

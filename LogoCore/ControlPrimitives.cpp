@@ -85,7 +85,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
     int32_t counter = 42;  // forever never counts it down
     if (counting) {
         counter = GetInteger(in[0], false);
-        if (counter < 0) RaiseWrongInput(calledName, std::to_string(counter));
+        if (counter < 0) RaiseWrongInput(calledName, in[0]);
     }
     CHandleData* code = CompileListInput(task, in[counting ? 1 : 0], calledName);
     if (!code) RaiseWrongInput(calledName, "[]");
@@ -147,7 +147,7 @@ CHandleData* ForLoop(CLogoTask* task, CHandleData** inputs, int32_t option,
     std::size_t rounds = 0;
     if (option == kOptionCount) {
         const int32_t count = GetInteger(range, false);
-        if (count < 0) RaiseWrongInput(calledName, std::to_string(count));
+        if (count < 0) RaiseWrongInput(calledName, range);
         rounds = static_cast<std::size_t>(count);
     } else {
         if (!IsCell(range) || range->Type() != kTypeList) RaiseWrongInput(calledName, range);

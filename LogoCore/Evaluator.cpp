@@ -78,8 +78,8 @@ void ReleaseAll(std::vector<CHandleData*>& values) {
     values.clear();
 }
 
-// Evaluates items until the stream ends, an item outputs nothing or the
-// limit is reached.
+// Evaluates items until the stream ends or the limit is reached. An item
+// that outputs nothing is named as such, not taken for a missing input.
 std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
                                         const std::string& receiver) {
     std::vector<CHandleData*> values;
@@ -88,7 +88,7 @@ std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, st
         while (values.size() < limit && !stream->AtEnd()) {
             CHandleData* item = *stream->cursor++;
             CHandleData* value = EvaluateInput(item, task, stream, receiver);
-            if (!value) break;
+            if (!value) RaiseError(-18, {NameOf(item), receiver});
             values.push_back(value);
         }
     } catch (...) {

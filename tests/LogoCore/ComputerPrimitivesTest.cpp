@@ -49,6 +49,7 @@ TEST_F(TimersTest, ATimerReadAfterAResetIsSmallAndGrowsAndTheOthersRunOn) {
 
 TEST_F(WaitTest, AWaitOfLessThanATenthIsAWrongInput) {
     EXPECT_EQ(RunLogo("wait 0"), Message(-4, {"wait", "0"}));
+    EXPECT_EQ(RunLogo("wait 0.5"), Message(-4, {"wait", "0.5"}));
     EXPECT_EQ(RunLogo("wait 1 print \"done wait -5"), "done\r\n" + Message(-4, {"wait", "-5"}));
 }
 

@@ -105,7 +105,7 @@ TEST_F(ControlTest, RunOutputsWhatItsListOrWordOutputs) {
     EXPECT_EQ(EvalLogo("run [1 + 2]"), "3");
     EXPECT_EQ(EvalLogo("run 7"), "7");
     EXPECT_EQ(RunLogo("run [type 5] run \"greet"), "5hello");
-    EXPECT_EQ(RunLogo("print run []"), Message(-3, {"print"}));
+    EXPECT_EQ(RunLogo("print run []"), Message(-18, {"run", "print"}));
 }
 
 TEST_F(ControlTest, WaitUntilTestsAfterEachBoxFrameAndSeesTheStopRequest) {
@@ -130,6 +130,7 @@ TEST_F(LoopsTest, RepeatAndLoopRunTheirListUntilDoneOrStopped) {
               "aaax");
     EXPECT_EQ(RunLogo(".loop [type \"y stopme]"), "y");
     EXPECT_EQ(RunLogo("repeat -1 [print 1]"), Message(-4, {"repeat", "-1"}));
+    EXPECT_EQ(RunLogo("repeat -1.5 [print 1]"), Message(-4, {"repeat", "-1.5"}));
     EXPECT_EQ(RunLogo("repeat 0 []"), Message(-4, {"repeat", "[]"}));
     EXPECT_EQ(RunLogo("repeat 2 \"abc"), Message(-4, {"repeat", "abc"}));
     EXPECT_EQ(RunLogo("repeat 2 [5]"), Message(-47, {"5"}));
@@ -152,6 +153,7 @@ TEST_F(LoopsTest, ALoopsFirstInputAndBodyAreChecked) {
     EXPECT_EQ(RunLogo("dotimes \"i [print 1]"), Message(-4, {"dotimes", "i"}));
     EXPECT_EQ(RunLogo("dotimes [3d 2] [print 1]"), Message(-4, {"dotimes", "3d"}));
     EXPECT_EQ(RunLogo("dotimes [i -2] [print 1]"), Message(-4, {"dotimes", "-2"}));
+    EXPECT_EQ(RunLogo("dotimes [i 0 - 1.5] [print 1]"), Message(-4, {"dotimes", "-1.5"}));
     EXPECT_EQ(RunLogo("dolist [w 5] [print 1]"), Message(-4, {"dolist", "5"}));
     EXPECT_EQ(RunLogo("dotimes [i 2] [:i]"), Message(-1, {"1"}));
 }

@@ -74,10 +74,10 @@ TEST_F(EvaluatorTest, OutputAndStopLeaveTheEnclosingProcedure) {
     EXPECT_EQ(ErrorOf("pick 3"), Message(-1, {"small"})) << "an output nobody uses";
     EXPECT_EQ(Printed("early"), "1\r\n");
     EXPECT_EQ(ErrorOf("output 5"), "") << "at top level the signal ends the run silently";
-    // A primitive whose input outputs nothing lacks an input.
-    EXPECT_EQ(ErrorOf("print silent"), Message(-3, {"print"}));
-    // A procedure whose input outputs nothing names it.
+    // An input that outputs nothing is named, whoever wants it.
     DEFINE("to takes :x\nend\nto silent\nend\n");
+    EXPECT_EQ(ErrorOf("print silent"), Message(-18, {"silent", "print"}));
+    EXPECT_EQ(ErrorOf("(sum 1 silent)"), Message(-18, {"silent", "sum"}));
     EXPECT_EQ(ErrorOf("takes silent"), Message(-18, {"silent", "takes"}));
     // A list run as an input that stops instead of outputting.
     EXPECT_EQ(ErrorOf("print run [stop]"), Message(-18, {"run", "print"}));
