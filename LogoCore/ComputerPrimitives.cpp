@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +15,7 @@
 #include "LogoCore/Parser.h"
 #include "LogoCore/PrimitiveFamilies.h"
 #include "LogoCore/PrimitiveSupport.h"
+#include "platform/Clock.h"
 #include "platform/FontFamilies.h"
 #include "platform/MemoryStatus.h"
 #include "platform/Threads.h"
@@ -52,16 +52,8 @@ CHandleData* Print(CLogoTask*, CHandleData** inputs, int32_t option, const std::
 
 // ---- Time ----
 
-// The millisecond clock of the timers and of waiting. Monotonic: the wall
-// clock may be set back or jump ahead (by the user, or by time
-// synchronisation), and neither a timer nor a wait may follow it.
-int64_t ClockMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // The start times of timers 0 to 3, shared by every task; before a reset a
-// timer counts from the clock's origin.
+// timer counts from the clock's origin, the start of Kinetra.
 std::array<std::atomic<int64_t>, 4> timerStarts{};
 
 std::atomic<int64_t>& TimerOf(int32_t option, const std::string& calledName) {
@@ -75,7 +67,7 @@ CHandleData* ReadTimer(CLogoTask*, CHandleData** inputs, int32_t option,
                        const std::string& calledName) {
     HandlerInputs in(inputs);
     const int64_t start = TimerOf(option, calledName).load();
-    const int64_t elapsed = ClockMilliseconds() - start;
+    const int64_t elapsed = platform::Milliseconds() - start;
     const int64_t tenths = (elapsed < 0 ? -elapsed : elapsed) / 100;
     return MakeInteger(static_cast<int32_t>(std::min<int64_t>(tenths, INT32_MAX)));
 }
@@ -83,7 +75,7 @@ CHandleData* ReadTimer(CLogoTask*, CHandleData** inputs, int32_t option,
 CHandleData* ResetTimer(CLogoTask*, CHandleData** inputs, int32_t option,
                         const std::string& calledName) {
     HandlerInputs in(inputs);
-    TimerOf(option, calledName).store(ClockMilliseconds());
+    TimerOf(option, calledName).store(platform::Milliseconds());
     return nullptr;
 }
 
@@ -93,8 +85,8 @@ CHandleData* Wait(CLogoTask* task, CHandleData** inputs, int32_t, const std::str
     HandlerInputs in(inputs);
     const int32_t tenths = GetInteger(in[0], false);
     if (tenths < 1) RaiseWrongInput(calledName, in[0]);  // as given: 0.5, not 0
-    const int64_t end = ClockMilliseconds() + int64_t{tenths} * 100;
-    for (int64_t now = ClockMilliseconds(); now < end; now = ClockMilliseconds()) {
+    const int64_t end = platform::Milliseconds() + int64_t{tenths} * 100;
+    for (int64_t now = platform::Milliseconds(); now < end; now = platform::Milliseconds()) {
         platform::SleepMilliseconds(static_cast<int>(std::min(kStepMs, end - now)));
         CheckStopRequest(task);
     }

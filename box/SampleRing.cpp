@@ -1,9 +1,8 @@
 #include "box/SampleRing.h"
 
-#include <chrono>
-
 #include "box/LinkState.h"
 #include "box/Thermistor.h"
+#include "platform/Clock.h"
 #include "platform/Threads.h"
 
 namespace {
@@ -50,9 +49,7 @@ void ResetSampleRing() {
 }
 
 uint32_t BoxMilliseconds() {
-    auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    return static_cast<uint32_t>(platform::Milliseconds());
 }
 
 uint32_t ControlBox_SampleIndexAt(uint32_t time) {

@@ -54,8 +54,9 @@ SampleRing& TheSampleRing();
 // of every slot to zero (the stamps stay), the write index to 1.
 void ResetSampleRing();
 
-// The millisecond clock of the stamps: monotonic, wrapping at 32 bits.
-// Callers that pass a time to the readers take it from here.
+// The millisecond clock of the stamps: Kinetra's clock (platform/Clock.h),
+// wrapping at 32 bits. Callers that pass a time to the readers take it
+// from here.
 uint32_t BoxMilliseconds();
 
 // The slot in force at the time (0: the newest slot).
