@@ -7,6 +7,8 @@
 
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoProcedure.h"
+#include "LogoCore/NameTable.h"
 #include "LogoTestPrimitives.h"
 #include "platform/TextCatalog.h"
 
@@ -59,6 +61,27 @@ TEST_F(TaskTest, AProceduresPageWithMissingEndsSaysSoAndLosesNothing) {
               Message(-23, {missing, "taskfoo"}) + Message(-23, {missing, "taskbar"}));
     EXPECT_EQ(Command("taskfoo taskbar taskbaz"), "1\r\n2\r\n");
     DefineProcedures("", true);
+}
+
+// The page defined again while stopped tasks still unwind from a procedure
+// that calls itself: its entry, held by its own body, goes once they end.
+TEST_F(TaskTest, ConcurrencyOfRedefiningWhileTasksUnwindFreesTheOldProcedure) {
+    for (int round = 0; round < 20; ++round) {
+        DEFINE("to spin\nif 1 = 2 [print 0]\nspin\nend\n");
+        CHandleData* entry = FindName("spin");
+        ASSERT_TRUE(IsCell(entry));
+        CHandleData* literal = entry->Procedure()->Body()[2];  // [print 0]
+        Reference(literal);
+        Release(entry);
+        // Started from here: a task started by a task may be listed only
+        // after the stop has gone out.
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(RunForCommandCentre("spin"), "");
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4));
+        DefineProcedures("", true);  // stops every task and removes spin at once
+        EXPECT_TRUE(WaitForAllTasks(5000));
+        EXPECT_EQ(literal->Count(), 1) << "round " << round << ": the old body is still held";
+        Release(literal);
+    }
 }
 
 TEST_F(TaskTest, ASyntaxErrorIsShownOnceWhenItIsRead) {
