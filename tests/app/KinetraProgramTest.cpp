@@ -42,12 +42,12 @@ TEST(LocaleDecimalSeparator, FollowsTheLanguageEvenWithoutInstalledLocales) {
 }
 
 TEST_F(KinetraProgram, LinesRunInTurnAndProceduresComeFromTheFileGiven) {
-    // five lacks its end: said, and six is defined all the same.
-    std::ofstream(config_ / "procs.txt") << "to five\n5\n\nto six\n6\nend\n";
-    const RunResult run = Kinetra("five\n \t\n; a note\nsix\n(\n",
+    // five and six lack their ends: each is said, and nothing is lost.
+    std::ofstream(config_ / "procs.txt") << "to five\n5\n\nto six\n6\nto seven\nend\n";
+    const RunResult run = Kinetra("five\n \t\n; a note\nsix\nseven\n(\n",
                                   "--procedures '" + (config_ / "procs.txt").string() + "'");
     const std::string values =
-        "A closing end is missing in five.\n"
+        "A closing end is missing in five.\nA closing end is missing in six.\n"
         "You don't say what to do with 5.\nYou don't say what to do with 6.\n";
     EXPECT_EQ(run.out.substr(0, values.size()), values);
     EXPECT_GT(run.out.size(), values.size()) << "the syntax error of the last line is shown";
