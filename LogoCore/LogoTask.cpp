@@ -12,6 +12,7 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoProcedure.h"
+#include "LogoCore/ProjectAccess.h"
 #include "LogoCore/VariableList.h"
 #include "platform/ConfigStore.h"
 #include "platform/FatalSignals.h"
@@ -80,11 +81,12 @@ TaskHost& CurrentTaskHost() {
     return host ? *host : fallback;
 }
 
-CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed) {
+CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed, bool commandLine) {
     TaskRegistry& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.lock);
-    if (registry.listed.size() >= kMaxTasks) RaiseError(kErrorTooManyTasks);
+    if (registry.listed.size() >= kMaxTasks && !commandLine) RaiseError(kErrorTooManyTasks);
     auto* task = new CLogoTask(selection, listed);
+    task->commandLine_ = commandLine && !listed;
     if (listed) registry.listed.push_back(task);
     return task;
 }
@@ -170,7 +172,7 @@ void CLogoTask::Start(CHandleData* code) {
 
 void CLogoTask::Launch(CHandleData* code, bool notify) {
     if (IsError(code)) RaiseShared(code);
-    CLogoTask* task = Create(selection_, true);
+    CLogoTask* task = Create(selection_, true, commandLine_);
     task->notifyOnEnd_ = notify;
     task->pageObject_ = pageObject_;
     task->Start(code);
@@ -273,6 +275,12 @@ void StopAll() {
         for (CLogoTask* task : registry.listed) task->RequestStop(kStopAllTasks);
     }
     CurrentTaskHost().TasksStopped();
+}
+
+void StopEverything() {
+    StopAll();
+    CurrentTaskHost().AllOutputsOff();
+    if (std::shared_ptr<ProjectAccess> project = OpenProject()) project->RefreshMonitors();
 }
 
 bool WaitForAllTasks(int milliseconds) {
