@@ -159,10 +159,11 @@ TEST_F(BoxEndToEnd, ASignalEndsTheProgramInOrderWithTheSignalInItsStatus) {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(::strsignal(signal));
         std::filesystem::remove(config_ / "profile.ini");
-        OpenRun run(*this, "--port '" + box_->DevicePath() + "'");
+        Run run(*this, "--port '" + box_->DevicePath() + "'");
         ASSERT_TRUE(run.Started());
         // A task that would switch C on again, had it not stopped first.
-        run.Write(kAwaitBox + "talkto [a b] on launch [forever [talkto \"c on wait 1]]\n");
+        ASSERT_TRUE(
+            run.Write(kAwaitBox + "talkto [a b] on launch [forever [talkto \"c on wait 1]]\n"));
         const auto giveUp = Clock::now() + 20s;
         while (!(box_->OutputOn(1) && box_->OutputOn(2) && box_->OutputOn(3)) &&
                Clock::now() < giveUp)

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -41,46 +40,24 @@ class ProgramTest : public ::testing::Test {
         std::filesystem::remove_all(config_);
     }
 
-    // The shell's words that run kinetra with the arguments, and that name
-    // a file of the test's directory.
-    std::string Program(const std::string& arguments) const {
-        return "'" + (platform::ProgramDirectory() / "kinetra").string() + "' --config '" +
-               config_.string() + "' " + arguments;
-    }
-    std::string Path(const std::string& name) const {
-        return "'" + (config_ / name).string() + "'";
-    }
-
-    // Runs kinetra on the input. Standard error goes to Errors(). A run
-    // that has not ended after a minute is killed (status 124), so a lost
-    // key cannot hang the tests.
-    RunResult Kinetra(const std::string& input, const std::string& arguments = "",
-                      const std::string& environment = "LC_ALL=C") {
-        std::ofstream(config_ / "input.txt", std::ios::binary) << input;
-        RunResult run;
-        const std::string command = environment + " timeout 60 " + Program(arguments) + " < " +
-                                    Path("input.txt") + " 2> " + Path("err.txt");
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        errors_ += Errors();
-        return run;
-    }
-
-    // Starts kinetra with its input a pipe that stays open, as a terminal's
-    // would, so that it waits for more; Write feeds it, Signal and Wait end
-    // it. Output goes to the file out.txt.
-    class OpenRun {
+    // A run of kinetra with the arguments, in the environment given
+    // (assignments), its input a pipe that stays open until closed, as a
+    // terminal's would; its output goes to Output(), its standard error to
+    // Errors().
+    class Run {
       public:
-        OpenRun(ProgramTest& test, const std::string& arguments) : test_(test) {
+        Run(ProgramTest& test, const std::string& arguments,
+            const std::string& environment = "LC_ALL=C")
+            : test_(test) {
+            // A program that has ended fails the write instead of ending the test.
+            ::signal(SIGPIPE, SIG_IGN);
             int input[2];
             if (::pipe(input) != 0) return;
-            const std::string command = "exec env LC_ALL=C " + test.Program(arguments) + " > " +
-                                        test.Path("out.txt") + " 2> " + test.Path("err.txt");
+            const std::string command = "exec env " + environment + " '" +
+                                        (platform::ProgramDirectory() / "kinetra").string() +
+                                        "' --config '" + test.config_.string() + "' " + arguments +
+                                        " > '" + (test.config_ / "out.txt").string() + "' 2> '" +
+                                        (test.config_ / "err.txt").string() + "'";
             pid_ = ::fork();
             if (pid_ == 0) {
                 ::dup2(input[0], STDIN_FILENO);
@@ -92,32 +69,41 @@ class ProgramTest : public ::testing::Test {
             ::close(input[0]);
             input_ = input[1];
         }
-        ~OpenRun() {
-            if (input_ >= 0) ::close(input_);
+        ~Run() {
+            CloseInput();
             if (pid_ > 0 && status_ == kRunning) {
                 ::kill(pid_, SIGKILL);
                 ::waitpid(pid_, nullptr, 0);
             }
         }
-        OpenRun(const OpenRun&) = delete;
-        OpenRun& operator=(const OpenRun&) = delete;
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
 
         bool Started() const { return pid_ > 0 && input_ >= 0; }
-        void Write(const std::string& text) {
-            ASSERT_EQ(::write(input_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        // False when the program has stopped reading.
+        bool Write(const std::string& text) {
+            return ::write(input_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        }
+        void CloseInput() {
+            if (input_ >= 0) ::close(input_);
+            input_ = -1;
         }
         void Signal(int signal) { ::kill(pid_, signal); }
-        // The exit status, as RunResult's; 124 after a minute without an end.
+        // The exit status, as RunResult's. A run that has not ended after a
+        // minute is killed (status 124), so a lost key cannot hang the tests.
         int Wait() {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
             while (status_ == kRunning) {
                 int status = 0;
                 if (::waitpid(pid_, &status, WNOHANG) == pid_)
                     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                else if (std::chrono::steady_clock::now() > deadline)
-                    return 124;
-                else
+                else if (std::chrono::steady_clock::now() < deadline)
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                else {
+                    Signal(SIGKILL);
+                    ::waitpid(pid_, nullptr, 0);
+                    status_ = 124;
+                }
             }
             test_.errors_ += test_.Errors();
             return status_;
@@ -131,6 +117,20 @@ class ProgramTest : public ::testing::Test {
         int status_ = kRunning;
     };
 
+    // Runs kinetra on the whole input.
+    RunResult Kinetra(const std::string& input, const std::string& arguments = "",
+                      const std::string& environment = "LC_ALL=C") {
+        Run run(*this, arguments, environment);
+        if (!run.Started()) return {};
+        run.Write(input);
+        run.CloseInput();
+        RunResult result;
+        result.status = run.Wait();
+        result.out = Output();
+        return result;
+    }
+
+    std::string Output() const { return FileText("out.txt"); }
     std::string Errors() const { return FileText("err.txt"); }
     std::string FileText(const std::string& name) const {
         std::ifstream in(config_ / name);
