@@ -115,6 +115,7 @@ class RequestsTest : public ::testing::Test {
 };
 
 using ComputerRequests = RequestsTest;
+using ComputerRequestsConcurrency = RequestsTest;  // run under ThreadSanitizer too
 using WindowRequests = RequestsTest;
 
 }  // namespace
@@ -153,7 +154,7 @@ TEST_F(ComputerRequests, TwoTasksWaitingForACharacterAreServedInTheOrderTheyAske
 // However the task is stopped, its wait for a character ends silently:
 // stopping Logo after the main thread knows of the wait, while the request
 // is still on its way there, or stopping the waiting task alone.
-TEST_F(ComputerRequests, StoppingAWaitingTaskEndsItsWaitForACharacter) {
+TEST_F(ComputerRequestsConcurrency, StoppingAWaitingTaskEndsItsWaitForACharacter) {
     enum Stop { AllWhileKnown, AllOnTheWay, TaskAlone };
     for (const Stop stop : {AllWhileKnown, AllOnTheWay, TaskAlone}) {
         const char* const kNames[] = {"all, known", "all, on its way", "the task alone"};
