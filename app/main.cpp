@@ -67,7 +67,7 @@ const char kUsage[] =
     "\n"
     "Typing: a line runs when you press Return; lines typed while a command\n"
     "runs wait their turn (the prompt shows a bullet while one runs).\n"
-    "  Ctrl+C             stop every running program\n"
+    "  Ctrl+C             stop every running program and switch the box off\n"
     "  Ctrl+L             clear the screen\n"
     "  Ctrl+X Ctrl+P      edit the procedures page in $EDITOR (default vi);\n"
     "                     it is defined when the editor closes\n"
@@ -131,9 +131,9 @@ void CheckOptions(const Options& options) {
     if (options.port && options.port->empty())
         Refuse(platform::FormatResource(kTextEmptyPortName, {NoPortEntry()}));
     if (options.config) {
-        std::error_code error;
+        std::error_code error, ignored;
         std::filesystem::create_directories(*options.config, error);
-        if (!std::filesystem::is_directory(*options.config))
+        if (!std::filesystem::is_directory(*options.config, ignored))
             Refuse(platform::FormatResource(
                 kTextConfigNotADirectory,
                 {*options.config, error ? error.message() : std::strerror(ENOTDIR)}));
@@ -155,7 +155,8 @@ void LoadResources() {
 // The file's text; none, with errno telling why, when it cannot be read.
 std::optional<std::string> ReadFile(const std::string& path) {
     // A directory opens as a stream, and reads as nothing.
-    if (std::filesystem::is_directory(path)) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
         errno = EISDIR;
         return std::nullopt;
     }
