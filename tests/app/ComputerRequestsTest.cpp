@@ -133,24 +133,6 @@ TEST_F(ComputerRequests, KeyTestsOutputTheAnswerAndRaiseItsErrorWithTheirName) {
                   "\r\n" + raised);
 }
 
-TEST_F(ComputerRequests, TwoTasksWaitingForACharacterAreServedInTheOrderTheyAsked) {
-    // The first prints its character on a line, the second without a line
-    // end, so the text tells which task got which.
-    ASSERT_EQ(RunForCommandCentre("print readchar"), "");
-    ASSERT_TRUE(ServeUntil([] { return KeyWaiterCount() == 1; }));
-    ASSERT_EQ(RunForCommandCentre("type readchar"), "");
-    ASSERT_TRUE(ServeUntil([] { return KeyWaiterCount() == 2; }));
-
-    ASSERT_TRUE(DeliverTypedCharacter("a"));
-    ASSERT_TRUE(ServeUntil([this] { return host_.ended == 1; }));
-    EXPECT_EQ(host_.Text(), "a\r\n");
-    EXPECT_EQ(KeyWaiterCount(), 1u) << "one character serves one waiter";
-
-    ASSERT_TRUE(DeliverTypedCharacter("b"));
-    ASSERT_TRUE(ServeUntil([this] { return host_.ended == 2; }));
-    EXPECT_EQ(host_.Text(), "a\r\nb");
-}
-
 // However the task is stopped, its wait for a character ends silently:
 // stopping Logo after the main thread knows of the wait, while the request
 // is still on its way there, or stopping the waiting task alone.
