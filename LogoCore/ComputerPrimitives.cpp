@@ -105,14 +105,19 @@ CHandleData* NumberFormat(CLogoTask*, CHandleData** inputs, int32_t option, cons
 
 // ---- Requests to the main thread ----
 
-// Its reply is the result; an error in the reply is raised again with the
+// The call's result; an error in the reply is raised again with the
 // primitive's name.
-CHandleData* AskMainThread(uint32_t message, void* block, const std::string& calledName) {
+template <typename Call>
+CHandleData* WithCalledName(const std::string& calledName, Call call) {
     try {
-        return CallMainThread(message, block);
+        return call();
     } catch (const LogoError& e) {
         throw LogoError{MakeError(e.handle, {calledName})};
     }
+}
+
+CHandleData* AskMainThread(uint32_t message, void* block, const std::string& calledName) {
+    return WithCalledName(calledName, [&] { return CallMainThread(message, block); });
 }
 
 // Any key down (155), a mouse button down (156), the shift key down (166).
@@ -135,10 +140,12 @@ CHandleData* KeyState(CLogoTask*, CHandleData** inputs, int32_t option,
 CHandleData* ReadCharacter(CLogoTask* task, CHandleData** inputs, int32_t,
                            const std::string& calledName) {
     HandlerInputs in(inputs);
-    // Stopping Logo releases only the tasks already waiting: a task told to
-    // stop must not start waiting after that.
     CheckStopRequest(task);
-    return AskMainThread(kWaitCharacter, nullptr, calledName);
+    // The task ends its own wait when it is stopped: stopping Logo releases
+    // only the waiters the main thread knows of already.
+    return WithCalledName(calledName, [task] {
+        return WaitForCharacter([task] { return task->StopRequested() != kRunning; });
+    });
 }
 
 // Clears (560), hides (561) or shows (563) the command centre: the block is

@@ -13,7 +13,6 @@
 #include "LogoCore/NameTable.h"
 #include "LogoCore/PrimitiveFamilies.h"
 #include "LogoCore/PrimitiveSupport.h"
-#include "LogoCore/ProjectAccess.h"
 #include "LogoCore/VariableList.h"
 #include "platform/Threads.h"
 #include "platform/Utf8.h"
@@ -192,9 +191,7 @@ CHandleData* Stop(CLogoTask* task, CHandleData** inputs, int32_t option, const s
         StopTask(task);
         return nullptr;
     }
-    CurrentTaskHost().AllOutputsOff();
-    StopAll();
-    if (std::shared_ptr<ProjectAccess> project = OpenProject()) project->RefreshMonitors();
+    StopEverything();
     return nullptr;
 }
 

@@ -211,7 +211,7 @@ int InitLogoCore(const LogoCoreSetup& setup) {
 }
 
 void ExitLogoCore(const LogoCoreSetup& setup) {
-    StopAll();
+    StopEverything();
     if (setup.closeBox) setup.closeBox();
     // Tasks see the stop request within one primitive; waiting for them
     // keeps them from running on while the process tears down.

@@ -34,7 +34,9 @@ struct LogoCoreSetup {
 // or when a priority cannot be set.
 int InitLogoCore(const LogoCoreSetup& setup);
 
-// Stops every task, closes the box link and waits a little for the tasks to end.
+// Stops every task and switches every box output off (StopEverything), so
+// that no motor runs on after the program has gone; then closes the box
+// link and waits a little for the tasks to end.
 void ExitLogoCore(const LogoCoreSetup& setup);
 
 // The numbered rows of all families in token order, with a message for

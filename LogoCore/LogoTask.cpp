@@ -13,6 +13,7 @@
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoProcedure.h"
 #include "LogoCore/NameTable.h"
+#include "LogoCore/ProjectAccess.h"
 #include "LogoCore/VariableList.h"
 #include "platform/ConfigStore.h"
 #include "platform/FatalSignals.h"
@@ -81,11 +82,12 @@ TaskHost& CurrentTaskHost() {
     return host ? *host : fallback;
 }
 
-CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed) {
+CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed, bool commandLine) {
     TaskRegistry& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.lock);
-    if (registry.listed.size() >= kMaxTasks) RaiseError(kErrorTooManyTasks);
+    if (registry.listed.size() >= kMaxTasks && !commandLine) RaiseError(kErrorTooManyTasks);
     auto* task = new CLogoTask(selection, listed);
+    task->commandLine_ = commandLine && !listed;
     if (listed) registry.listed.push_back(task);
     return task;
 }
@@ -173,7 +175,7 @@ void CLogoTask::Start(CHandleData* code) {
 
 void CLogoTask::Launch(CHandleData* code, bool notify) {
     if (IsError(code)) RaiseShared(code);
-    CLogoTask* task = Create(selection_, true);
+    CLogoTask* task = Create(selection_, true, commandLine_);
     task->notifyOnEnd_ = notify;
     task->pageObject_ = pageObject_;
     task->Start(code);
@@ -276,6 +278,12 @@ void StopAll() {
         for (CLogoTask* task : registry.listed) task->RequestStop(kStopAllTasks);
     }
     CurrentTaskHost().TasksStopped();
+}
+
+void StopEverything() {
+    StopAll();
+    CurrentTaskHost().AllOutputsOff();
+    if (std::shared_ptr<ProjectAccess> project = OpenProject()) project->RefreshMonitors();
 }
 
 bool WaitForAllTasks(int milliseconds) {

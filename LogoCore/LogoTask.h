@@ -80,8 +80,11 @@ class CLogoTask final : public CParserClient {
     static constexpr const char* kClassName = "CLogoTask";
 
     // A new task with a copy of the selection; listed tasks count toward
-    // the hundred. Raises -77 when a hundred are listed.
-    static CLogoTask* Create(const TalkToContext& selection, bool listed);
+    // the hundred. Raises -77 when a hundred are listed, unless it is the
+    // launcher of a command-centre line: the user's line is never refused
+    // for the count, so that stopall can always be typed. Its task counts,
+    // but is let in too (so at most one more than the hundred runs).
+    static CLogoTask* Create(const TalkToContext& selection, bool listed, bool commandLine = false);
     // Frees a task that has no thread, or asks a running one to stop and
     // waits up to 5 s for it; a running task frees itself when it ends.
     static void Destroy(CLogoTask* task);
@@ -143,6 +146,7 @@ class CLogoTask final : public CParserClient {
     std::atomic<int32_t> stop_{kRunning};
     bool notifyOnEnd_ = false;
     bool listed_;
+    bool commandLine_ = false;  // a command-centre line's launcher
     int32_t pageObject_ = 0;
     CHandleData* code_ = nullptr;
     CHandleData* lastError_ = nullptr;
@@ -163,7 +167,12 @@ std::string RunForCommandCentre(std::string_view text);
 void DefineProcedures(std::string_view text, bool silent);
 
 void StopTask(CLogoTask* task);
+// Asks every listed task to stop; waits for none.
 void StopAll();
+// The stop of stopall, also the user's stop key and the shut-down: every
+// task stopped, then every box output off (last, so that a task cannot
+// switch one on again after it), then the monitors shown anew.
+void StopEverything();
 // Waits until no listed task runs, at most the time; true when none runs.
 bool WaitForAllTasks(int milliseconds);
 int ListedTaskCount();

@@ -4,7 +4,10 @@
 // waits for the reply on its own thread's queue.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/ThreadQueue.h"
@@ -77,10 +80,34 @@ inline constexpr int32_t kErrorReplyChannel = -65;  // another message came firs
                                                     // wait was cancelled
 inline constexpr int32_t kErrorNoPageObject = -70;
 
+// Who ends a wait for a character: the main thread by replying, or the
+// waiting task by giving up when it is stopped. The first claim wins, so
+// that a reply never lands in the queue of a thread that stopped
+// listening, where its next request would take it for its own answer.
+class CallSettlement {
+  public:
+    // The main thread, before it replies: false when the caller gave up.
+    bool ClaimForReply() { return Claim(kReplying); }
+    // The caller, giving up: false when a reply is on its way.
+    bool ClaimForCaller() { return Claim(kAbandoned); }
+    bool Abandoned() const { return state_.load() == kAbandoned; }
+
+  private:
+    static constexpr int kOpen = 0, kReplying = 1, kAbandoned = 2;
+    bool Claim(int claim) {
+        int open = kOpen;
+        return state_.compare_exchange_strong(open, claim);
+    }
+    std::atomic<int> state_{kOpen};
+};
+
 // Made by the caller for each request; freed by the main thread when it
-// replies or drops the request. The caller never touches it after posting.
+// replies or drops the request. The caller never touches it after posting,
+// except through its share of the settlement, which only a caller that
+// may give up its wait has.
 struct CallerRecord {
     platform::ThreadId thread;
+    std::shared_ptr<CallSettlement> settlement;
 };
 
 // The thread that serves requests; set once at start-up.
@@ -102,3 +129,11 @@ int CallTimeout();
 // server waits for it, so the answer would be the time-out's "no value"
 // after ten seconds (or never, for the wait for a character).
 CHandleData* CallMainThread(uint32_t message, void* requestBlock);
+
+// The wait for a typed character (0x7211), which has no time limit: the
+// character as a word, or -65 raised when Logo is stopped
+// (ReleaseKeyWaiters) or, looked at every few milliseconds, when stopped()
+// turns true, so that a task stopped alone, or while its request was still
+// on its way to the main thread, ends its own wait. A character that
+// arrives just as the task gives up is dropped with it.
+CHandleData* WaitForCharacter(const std::function<bool()>& stopped = {});

@@ -150,7 +150,7 @@ void RunForObject(std::string_view text, int32_t pageObject) {
 std::string RunForCommandCentre(std::string_view text) {
     CLogoTask* launcher;
     try {
-        launcher = CLogoTask::Create(DefaultSelection(), false);
+        launcher = CLogoTask::Create(DefaultSelection(), false, true);
     } catch (const LogoError& e) {
         std::string message = ErrorText(e.handle);
         Release(e.handle);

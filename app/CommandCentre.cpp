@@ -31,7 +31,14 @@ void CommandCentre::Type(std::string_view characters) {
             }
             continue;
         }
-        if (freshLines_ && outputOpen_ && c != '\f' && c != '\b' && c != 0x7f) Insert(kLineBreak);
+        if (freshLines_ && outputOpen_ && c != '\f' && c != '\b' && c != 0x7f) {
+            if (freshLinesShown_) {
+                Insert(kLineBreak);
+            } else {
+                text_ += kLineBreak;
+                outputOpen_ = false;
+            }
+        }
         if (c == '\f') {
             Clear();
         } else if (EndsLine(c)) {
@@ -56,7 +63,8 @@ void CommandCentre::RunCurrentLine() {
     const std::string error = run_(command);
     if (!error.empty() && running_) {
         LeaveRunning();
-        Insert(error);
+        // On a line of its own, as the errors a task prints are.
+        Insert(EndsLine(error.back()) ? error : error + std::string(kLineBreak));
     }
 }
 
@@ -120,9 +128,10 @@ bool CommandCentre::TypeAheadPending() const {
     return !typeAhead_.empty();
 }
 
-void CommandCentre::StartTypedLinesOnNewLine(bool on) {
+void CommandCentre::StartTypedLinesOnNewLine(bool on, bool shown) {
     Guard guard(lock_);
     freshLines_ = on;
+    freshLinesShown_ = shown;
 }
 
 std::string CommandCentre::Text() const {

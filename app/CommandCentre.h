@@ -41,8 +41,10 @@ class CommandCentre {
 
     // A terminal shows typed lines apart from output: with this on, a key
     // typed after output that did not end its line (type) starts a new
-    // line first, so the line that runs holds only what was typed.
-    void StartTypedLinesOnNewLine(bool on);
+    // line first, so the line that runs holds only what was typed. Shown:
+    // the new line is printed too, as where the typed line is seen; lines
+    // piped in are not, and the output stays what Logo printed.
+    void StartTypedLinesOnNewLine(bool on, bool shown = true);
 
   private:
     void RunCurrentLine();
@@ -58,5 +60,6 @@ class CommandCentre {
     std::size_t markerAt_ = std::string::npos;
     std::string typeAhead_;
     bool freshLines_ = false;
+    bool freshLinesShown_ = true;
     bool outputOpen_ = false;  // the last output left its line open
 };

@@ -1,5 +1,6 @@
 #include "app/MainThreadChannel.h"
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -44,21 +45,30 @@ void Set(std::unordered_map<uint32_t, Handler>& table, uint32_t number, Handler 
         table.erase(number);
 }
 
+// A waiter for a character whose thread has ended or who gave up its wait.
+bool WaitsNoMore(const CallerRecord* waiter) {
+    return !platform::ThreadAlive(waiter->thread) ||
+           (waiter->settlement && waiter->settlement->Abandoned());
+}
+
 CallerRecord* RecordOf(const platform::ThreadMessage& message) {
     return reinterpret_cast<CallerRecord*>(message.wParam);
 }
 
 }  // namespace
 
-void ReplyToCaller(CallerRecord* caller, CHandleData* result) {
+bool ReplyToCaller(CallerRecord* caller, CHandleData* result) {
     const platform::ThreadId thread = caller->thread;
+    const bool claimed = !caller->settlement || caller->settlement->ClaimForReply();
     delete caller;
     const platform::ThreadMessage reply{kReply, 0, reinterpret_cast<intptr_t>(result)};
-    if (!platform::PostThreadMessage(thread, reply)) Release(result);
+    if (claimed && platform::PostThreadMessage(thread, reply)) return true;
+    Release(result);
+    return false;
 }
 
 bool CallerGone(const CallerRecord* caller) {
-    return !platform::ThreadAlive(caller->thread) || platform::QuitPending(MainThread());
+    return WaitsNoMore(caller) || platform::QuitPending(MainThread());
 }
 
 void DeferReply(CallerRecord* caller, CHandleData* result) {
@@ -82,12 +92,12 @@ bool DeliverTypedCharacter(std::string_view utf8Char) {
             oldest = keyWaiters.front();
             keyWaiters.pop_front();
         }
-        if (!platform::ThreadAlive(oldest->thread)) {
+        if (WaitsNoMore(oldest)) {
             delete oldest;
             continue;
         }
-        ReplyToCaller(oldest, DefineString("", utf8Char, kStateTemp));
-        return true;
+        // A waiter that gave up just now passes the character on.
+        if (ReplyToCaller(oldest, DefineString("", utf8Char, kStateTemp))) return true;
     }
 }
 
@@ -102,6 +112,11 @@ void ReleaseKeyWaiters() {
 
 std::size_t KeyWaiterCount() {
     std::lock_guard<std::mutex> hold(keyWaitersLock);
+    std::erase_if(keyWaiters, [](CallerRecord* waiter) {
+        if (!WaitsNoMore(waiter)) return false;
+        delete waiter;
+        return true;
+    });
     return keyWaiters.size();
 }
 

@@ -12,12 +12,12 @@
 #include "platform/ThreadQueue.h"
 
 // Frees the record and posts the reply (a handle, 0, or ErrorHandle(n) for
-// an error number) to the caller. A cell nobody can receive any more is
-// released.
-void ReplyToCaller(CallerRecord* caller, CHandleData* result);
+// an error number) to the caller. A cell nobody can receive any more (the
+// caller has ended or gave up its wait) is released, and the result is false.
+bool ReplyToCaller(CallerRecord* caller, CHandleData* result);
 
-// True when the caller's thread has ended or the main thread is about to
-// quit; the request is then dropped without a reply.
+// True when the caller's thread has ended, it gave up its wait, or the main
+// thread is about to quit; the request is then dropped without a reply.
 bool CallerGone(const CallerRecord* caller);
 
 // Has the main thread reply later, through its own queue (0x7257). In a
@@ -30,10 +30,12 @@ void DeferReply(CallerRecord* caller, CHandleData* result);
 // locked, as Logo may be stopped from any thread.
 void AddKeyWaiter(CallerRecord* caller);
 // Gives the oldest waiter the character (one UTF-8 character) as a word.
-// Waiters whose threads have ended are passed over. False when nobody waits.
+// Waiters whose threads have ended or who gave up are passed over. False
+// when nobody waits.
 bool DeliverTypedCharacter(std::string_view utf8Char);
 // Ends every wait for a character with error -65; Logo is being stopped.
 void ReleaseKeyWaiters();
+// The waiters still waiting.
 std::size_t KeyWaiterCount();
 
 // A request handler replies with ReplyToCaller or DeferReply (or drops the

@@ -1,18 +1,19 @@
 #include "app/TerminalFrontEnd.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/NameTable.h"
 #include "app/MainThreadChannel.h"
+#include "app/PipedInput.h"
+#include "app/ShutdownSignals.h"
 #include "app/TerminalInput.h"
 #include "box/OutputCommands.h"
 #include "platform/MessageBox.h"
@@ -39,16 +40,6 @@ platform::MessageKind KindOfStyle(uintptr_t style) {
 
 // Where the view's text goes: straight out, or above readline's line.
 std::function<void(std::string_view)> g_writer;
-
-void ReadInput(platform::ThreadId loop) {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        auto* copy = new std::string(std::move(line));
-        if (!platform::PostThreadMessage(loop, {kInputLine, 0, reinterpret_cast<intptr_t>(copy)}))
-            delete copy;
-    }
-    platform::PostThreadMessage(loop, {kInputEnded, 0, 0});
-}
 
 }  // namespace
 
@@ -186,24 +177,29 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
     RegisterProceduresPageRequests(page);
 
-    centre.StartTypedLinesOnNewLine(true);
+    // The new line before a prompt is the interactive terminal's own:
+    // piped output is exactly what the program printed.
+    centre.StartTypedLinesOnNewLine(true, interactive);
     RegisterTerminalRequests(centre, interactive);
 
     const platform::ThreadId loop = platform::CurrentThreadId();
+    ShutdownSignalWatch signals(loop);
     std::string pendingCharacter;
     std::unique_ptr<InteractiveInput> terminal;
-    std::thread piped;
+    std::unique_ptr<PipedInput> piped;
     if (interactive) {
         terminal = std::make_unique<InteractiveInput>(loop, page);
         g_writer = [&](std::string_view text) { terminal->Write(text); };
         terminal->Start();
     } else {
-        piped = std::thread(ReadInput, loop);
+        piped = std::make_unique<PipedInput>(loop);
     }
 
+    int status = 0;
     bool inputEnded = false;
     std::string pipedKeys;
-    while (!(inputEnded && !centre.Running() && !centre.TypeAheadPending() && pipedKeys.empty())) {
+    while (status == 0 &&
+           !(inputEnded && !centre.Running() && !centre.TypeAheadPending() && pipedKeys.empty())) {
         const platform::ThreadMessage message = platform::WaitMessage();
         std::unique_ptr<std::string> text;
         switch (message.number) {
@@ -220,8 +216,15 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
             case kInputEnded:
                 inputEnded = true;
                 break;
-            case kInterrupt:
-                StopAll();
+            case kShutdownSignal:
+                // At the terminal Ctrl+C is the user's stop key; otherwise a
+                // signal ends Kinetra, as the shell's convention numbers it.
+                if (interactive && message.wParam == SIGINT) {
+                    StopEverything();
+                    terminal->DropLine();
+                } else {
+                    status = 128 + static_cast<int>(message.wParam);
+                }
                 break;
             case kProceduresEdited:
                 text.reset(reinterpret_cast<std::string*>(message.lParam));
@@ -238,13 +241,13 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
         }
         if (terminal) terminal->SetRunning(centre.Running());
     }
-    // The command has ended, but its task may still be reporting through
-    // this loop; tasks launched in the background are stopped.
+    // Tasks launched in the background, and after a signal the command
+    // too, are stopped; they may still be reporting through this loop.
     StopAll();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kShutdownSeconds);
     while (ListedTaskCount() > 0 && std::chrono::steady_clock::now() < deadline) PumpMessages(20);
     if (terminal) terminal->Stop();
     g_writer = nullptr;
-    if (piped.joinable()) piped.join();
-    return 0;
+    if (piped) piped->Stop();
+    return status;
 }

@@ -38,6 +38,9 @@ void RegisterProceduresPageRequests(ProceduresPage& page);
 void DeliverByte(std::string& pending, char byte);
 
 // Runs the event loop until standard input ends and the last command has
-// ended. Interactive: line editing and a prompt on the terminal; otherwise
-// each line of standard input is a command. Returns the exit status.
+// ended, or a signal ends Kinetra (ShutdownSignals.h). Interactive: line
+// editing and a prompt on the terminal, where Ctrl+C stops everything as
+// stopall does; otherwise each line of standard input is a command. Every
+// task has been told to stop when it returns the exit status: 0, or 128 +
+// the signal's number.
 int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive);

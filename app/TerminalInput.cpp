@@ -4,8 +4,11 @@
 #include <poll.h>
 #include <readline/history.h>
 #include <readline/readline.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,14 +19,33 @@ namespace {
 
 // readline calls back through plain functions: the one interactive input.
 InteractiveInput* g_input = nullptr;
-int g_wakeWrite = -1;
 
-constexpr char kWakeInterrupt = 'i';
 constexpr char kWakeQuit = 'q';
 
 void Post(platform::ThreadId loop, uint32_t number, std::string* text = nullptr) {
     if (!platform::PostThreadMessage(loop, {number, 0, reinterpret_cast<intptr_t>(text)}))
         delete text;
+}
+
+// Runs the command with the shell, as system() does, but with no signal
+// blocked: Kinetra blocks the ones it takes itself, and a child inherits
+// the mask.
+int RunShellCommand(const std::string& command) {
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    pid_t child = 0;
+    int status = -1;
+    if (posix_spawn(&child, "/bin/sh", nullptr, &attributes, const_cast<char**>(argv), environ) ==
+        0)
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    posix_spawnattr_destroy(&attributes);
+    return status;
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -62,11 +84,6 @@ InteractiveInput::~InteractiveInput() {
 void InteractiveInput::Start() {
     if (::pipe2(wake_, O_CLOEXEC) != 0) return;
     g_input = this;
-    g_wakeWrite = wake_[1];
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
     thread_ = std::thread(&InteractiveInput::Run, this);
 }
 
@@ -76,18 +93,9 @@ void InteractiveInput::Stop() {
     if (::write(wake_[1], &quit, 1) < 0) {
     }
     thread_.join();
-    signal(SIGINT, SIG_DFL);
-    g_wakeWrite = -1;
     g_input = nullptr;
     ::close(wake_[0]);
     ::close(wake_[1]);
-}
-
-// Only an async-signal-safe write: the input thread does the rest.
-void InteractiveInput::OnInterrupt(int) {
-    const char interrupt = kWakeInterrupt;
-    if (g_wakeWrite >= 0 && ::write(g_wakeWrite, &interrupt, 1) < 0) {
-    }
 }
 
 void InteractiveInput::OnLine(char* line) {
@@ -124,7 +132,7 @@ int InteractiveInput::EditProcedures(int, int) {
     const char* editor = std::getenv("EDITOR");
     const std::string command = std::string(editor && *editor ? editor : "vi") + " '" + path + "'";
     rl_deprep_terminal();
-    const int status = std::system(command.c_str());
+    const int status = RunShellCommand(command);
     rl_prep_terminal(0);
     if (status == 0) Post(g_input->loop_, kProceduresEdited, new std::string(ReadWholeFile(path)));
     ::unlink(path);
@@ -136,6 +144,9 @@ void InteractiveInput::Run() {
     {
         std::lock_guard<std::mutex> guard(lock_);
         rl_readline_name = "kinetra";
+        // The signals come to the main loop (ShutdownSignals.h), which
+        // restores the terminal through Stop.
+        rl_catch_signals = 0;
         rl_getc_function = ReadByte;
         rl_bind_keyseq("\\C-x\\C-p", EditProcedures);
         rl_callback_handler_install(running_ ? kRunningPrompt : kIdlePrompt, OnLine);
@@ -147,12 +158,6 @@ void InteractiveInput::Run() {
         if (fds[1].revents & POLLIN) {
             char wake = 0;
             if (::read(wake_[0], &wake, 1) == 1 && wake == kWakeQuit) break;
-            std::lock_guard<std::mutex> guard(lock_);
-            rl_replace_line("", 0);
-            rl_crlf();
-            rl_on_new_line();
-            rl_redisplay();
-            Post(loop_, kInterrupt);
         }
         if (fds[0].revents & (POLLIN | POLLHUP)) {
             std::lock_guard<std::mutex> guard(lock_);
@@ -184,6 +189,15 @@ void InteractiveInput::Write(std::string_view text) {
     rl_point = point;
     rl_redisplay();
     std::free(saved);
+}
+
+void InteractiveInput::DropLine() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!installed_) return;
+    rl_replace_line("", 0);
+    rl_crlf();
+    rl_on_new_line();
+    rl_redisplay();
 }
 
 void InteractiveInput::SetRunning(bool running) {

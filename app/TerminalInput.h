@@ -1,7 +1,7 @@
 // The interactive terminal: line editing and history (readline), a prompt
-// that shows whether a command runs, Ctrl+C to stop every task, and the
-// procedures page edited in $EDITOR. Lines are read on a thread of their
-// own and posted to the main loop.
+// that shows whether a command runs, and the procedures page edited in
+// $EDITOR. Lines are read on a thread of their own and posted to the main
+// loop. Ctrl+C reaches the main loop as a signal (ShutdownSignals.h).
 #pragma once
 
 #include <mutex>
@@ -15,7 +15,6 @@
 // travel as a std::string* in lParam that the loop deletes.
 inline constexpr uint32_t kInputLine = 0x7301;
 inline constexpr uint32_t kInputEnded = 0x7302;
-inline constexpr uint32_t kInterrupt = 0x7303;
 inline constexpr uint32_t kProceduresEdited = 0x7304;
 // One byte typed at the keyboard (wParam), for Logo waiting for a character.
 inline constexpr uint32_t kTypedByte = 0x7305;
@@ -49,12 +48,13 @@ class InteractiveInput {
     // Shows text above the line being edited.
     void Write(std::string_view text);
     void SetRunning(bool running);
+    // Ctrl+C: the line being edited is dropped and a fresh prompt shown.
+    void DropLine();
 
   private:
     void Run();
     static void OnLine(char* line);
     static int EditProcedures(int count, int key);
-    static void OnInterrupt(int signal);
     static int ReadByte(FILE* stream);
 
     platform::ThreadId loop_;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -19,6 +20,7 @@
 #include "LogoCore/NumberFormat.h"
 #include "app/CommandCentre.h"
 #include "app/ProjectNotices.h"
+#include "app/ShutdownSignals.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
 #include "app/TerminalInput.h"
@@ -39,6 +41,9 @@ namespace {
 constexpr int kTextProjectNotReadable = 2110;
 constexpr int kTextProceduresNotReadable = 2111;
 constexpr int kTextAlreadyRunning = 2112;
+constexpr int kTextConfigNotADirectory = 2113;
+constexpr int kTextEmptyPortName = 2114;
+constexpr int kExitUsage = 64;
 
 struct Options {
     std::optional<std::string> port;
@@ -52,22 +57,28 @@ const char kUsage[] =
     "\n"
     "Kinetra's command centre in the terminal: type Logo, or pipe it in.\n"
     "\n"
-    "  --port NAME        the box's serial port for this run (not stored)\n"
+    "  --port NAME        the box's serial port for this run (not stored): a\n"
+    "                     device path such as /dev/ttyUSB0, COM1..COM256,\n"
+    "                     virtual (a simulated box) or (none) (no box)\n"
     "  --config DIR       where the configuration stores are kept\n"
     "  --procedures FILE  define the procedures in FILE before the first command\n"
-    "  --help             show this text\n"
+    "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
     "Typing: a line runs when you press Return; lines typed while a command\n"
     "runs wait their turn (the prompt shows a bullet while one runs).\n"
-    "  Ctrl+C             stop every running program\n"
+    "  Ctrl+C             stop every running program and switch the box off\n"
     "  Ctrl+L             clear the screen\n"
     "  Ctrl+X Ctrl+P      edit the procedures page in $EDITOR (default vi);\n"
     "                     it is defined when the editor closes\n"
     "  Ctrl+D             at an empty line: leave Kinetra\n"
     "\n"
     "With input piped in, each line runs after the one before has ended, and\n"
-    "Kinetra exits when the input ends and the last command has ended.\n";
+    "Kinetra exits when the input ends and the last command has ended;\n"
+    "programs still running then (launch, forever) are stopped.\n"
+    "\n"
+    "Leaving Kinetra, also by SIGTERM, SIGHUP or (piped) SIGINT, switches\n"
+    "every output of the box off; a signal's exit status is 128 + its number.\n";
 
 // Parses the command line; exits for --help, --version and bad usage.
 Options ParseOptions(int argc, char** argv) {
@@ -78,7 +89,7 @@ Options ParseOptions(int argc, char** argv) {
                                    {"version", no_argument, nullptr, 'v'},
                                    {nullptr, 0, nullptr, 0}};
     Options options;
-    for (int c; (c = getopt_long(argc, argv, "", kLong, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
         switch (c) {
             case 'p':
                 options.port = optarg;
@@ -97,15 +108,36 @@ Options ParseOptions(int argc, char** argv) {
                 std::exit(0);
             default:
                 std::fputs(kUsage, stderr);
-                std::exit(64);
+                std::exit(kExitUsage);
         }
     }
     if (optind < argc) options.project = argv[optind++];
     if (optind < argc) {
         std::fputs(kUsage, stderr);
-        std::exit(64);
+        std::exit(kExitUsage);
     }
     return options;
+}
+
+[[noreturn]] void Refuse(const std::string& message) {
+    platform::ShowMessage(platform::MessageKind::Error, message);
+    platform::ExitProcess(kExitUsage);
+}
+
+// Options whose values can be judged only once the texts are loaded: a run
+// that would silently store nothing, or look for a box on no port, is
+// refused.
+void CheckOptions(const Options& options) {
+    if (options.port && options.port->empty())
+        Refuse(platform::FormatResource(kTextEmptyPortName, {NoPortEntry()}));
+    if (options.config) {
+        std::error_code error, ignored;
+        std::filesystem::create_directories(*options.config, error);
+        if (!std::filesystem::is_directory(*options.config, ignored))
+            Refuse(platform::FormatResource(
+                kTextConfigNotADirectory,
+                {*options.config, error ? error.message() : std::strerror(ENOTDIR)}));
+    }
 }
 
 // Without the resource library no message could be worded, so this one
@@ -120,7 +152,14 @@ void LoadResources() {
     platform::ExitProcess(99);
 }
 
+// The file's text; none, with errno telling why, when it cannot be read.
 std::optional<std::string> ReadFile(const std::string& path) {
+    // A directory opens as a stream, and reads as nothing.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream text;
@@ -131,9 +170,12 @@ std::optional<std::string> ReadFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread starts, so that every thread inherits the mask.
+    BlockShutdownSignals();
     const Options options = ParseOptions(argc, argv);
-    if (options.config) platform::SetConfigDirectory(*options.config);
     LoadResources();
+    CheckOptions(options);
+    if (options.config) platform::SetConfigDirectory(*options.config);
     SingleInstance instance;
     if (!instance.Acquire(platform::ConfigDirectory())) {
         platform::ShowMessage(platform::MessageKind::Error,

@@ -128,6 +128,9 @@ void ControlBox_OutputsOnOff(uint8_t mask, bool on) {
 
 void ControlBox_AllOff() {
     ControlBox_OutputsOnOff(0xFF, false);
+    // A timed output still running would switch its output off again when
+    // it ends, perhaps after the program has switched it on anew.
+    EndTimedOutputs();
 }
 
 void ControlBox_AllOn() {

@@ -28,6 +28,7 @@ bool ControlBox_SendPair(uint8_t command, uint8_t argument);
 // unnecessary. A bad id ends the program.
 bool ControlBox_SetOutputState(int id, bool on);
 void ControlBox_OutputsOnOff(uint8_t mask, bool on);
+// Also ends every timed output (and so the waits for them).
 void ControlBox_AllOff();
 void ControlBox_AllOn();
 // direction is 1 (nonzero) or 0.

@@ -213,10 +213,18 @@ TEST_F(LaunchTest, LaunchAndForeverStartTasksOfTheirOwn) {
     EXPECT_EQ(RunLogo("forever []"), Message(-4, {"forever", "[]"}));
 }
 
-TEST_F(LaunchTest, TheHundredAndFirstTaskIsRefused) {
+// Except for the line typed in the command centre: whatever the count, the
+// user can stop. Its own launches still count.
+TEST_F(LaunchTest, TheHundredAndFirstTaskIsRefusedButNotTheUsersStop) {
     EXPECT_EQ(RunUnlisted("repeat 101 [launch [waituntil [\"false]]] print \"never"),
               Message(kErrorTooManyTasks));
     EXPECT_EQ(ListedTaskCount(), kMaxTasks);
+    CaptureHost host;
+    EXPECT_EQ(RunForCommandCentre("launch [type \"never]"), "");
+    ASSERT_TRUE(host.WaitForEnded(1));
+    EXPECT_EQ(host.Text(), Message(kErrorTooManyTasks));
+    EXPECT_EQ(RunForCommandCentre("stopall"), "");
+    EXPECT_TRUE(WaitForAllTasks(10000));
 }
 
 TEST_F(LaunchTest, StopmeEndsOnlyItsOwnTaskAndStopallEndsEvery) {

@@ -6,7 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -124,7 +127,7 @@ class PressOnSignal {
 
 }  // namespace
 
-TEST_F(BoxEndToEnd, OutputsSwitchedFromLogoReachTheBoxAsCommands) {
+TEST_F(BoxEndToEnd, OutputsSwitchedFromLogoReachTheBoxAndAllGoOffWhenTheProgramEnds) {
     const RunResult run = RunOnBox(
         "talkto \"a on setpower 3\n"
         "on\n"  // already on: nothing to send
@@ -137,19 +140,46 @@ TEST_F(BoxEndToEnd, OutputsSwitchedFromLogoReachTheBoxAsCommands) {
     // thread next reads, perhaps just after the program has gone.
     EXPECT_TRUE(LinkEnds(*box_)) << "no link end came";
 
-    const std::vector<Command> expected = {{0x28}, {0xB2, 0x01}, {0x91, 0x06},
-                                           {0x3A}, {0x22},       {kLinkEnd}};
+    // A and B, still on, go off with the rest before the link ends.
+    const std::vector<Command> expected = {{0x28}, {0xB2, 0x01}, {0x91, 0x06}, {0x3A},
+                                           {0x22}, {0x90, 0xFF}, {kLinkEnd}};
     EXPECT_EQ(CommandsAfterLogon(box_->ReceivedBytes()), expected);
 
     const VirtualBox::Status status = box_->CurrentStatus();
-    EXPECT_TRUE(status.outputs[0].on);
+    for (int n = 0; n < 8; ++n) EXPECT_FALSE(status.outputs[n].on) << "output " << n;
     EXPECT_EQ(status.outputs[0].power, 3);
-    EXPECT_TRUE(status.outputs[1].on);
     EXPECT_EQ(status.outputs[1].power, 8);
-    EXPECT_FALSE(status.outputs[2].on) << "switched on with b, then off alone";
     EXPECT_EQ(status.outputs[2].direction, 0);
     EXPECT_EQ(status.outputs[1].direction, 1);
-    EXPECT_FALSE(status.outputs[3].on);
+}
+
+// A signal ends the program as the end of its input does: every task
+// stopped, every output off, then the link's end, and the stores written.
+TEST_F(BoxEndToEnd, ASignalEndsTheProgramInOrderWithTheSignalInItsStatus) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(::strsignal(signal));
+        std::filesystem::remove(config_ / "profile.ini");
+        Run run(*this, "--port '" + box_->DevicePath() + "'");
+        ASSERT_TRUE(run.Started());
+        // A task that would switch C on again, had it not stopped first.
+        ASSERT_TRUE(
+            run.Write(kAwaitBox + "talkto [a b] on launch [forever [talkto \"c on wait 1]]\n"));
+        const auto giveUp = Clock::now() + 20s;
+        while (!(box_->OutputOn(1) && box_->OutputOn(2) && box_->OutputOn(3)) &&
+               Clock::now() < giveUp)
+            std::this_thread::sleep_for(2ms);
+        ASSERT_TRUE(box_->OutputOn(3)) << "the outputs never came on";
+
+        run.Signal(signal);
+        EXPECT_EQ(run.Wait(), 128 + signal);
+        EXPECT_TRUE(LinkEnds(*box_)) << "no link end came";
+        const std::vector<Command> commands = CommandsAfterLogon(box_->ReceivedBytes());
+        ASSERT_GE(commands.size(), 2u);
+        EXPECT_EQ(commands[commands.size() - 2], (Command{0x90, 0xFF}));
+        EXPECT_EQ(commands.back(), Command{kLinkEnd});
+        for (int output = 1; output <= 3; ++output) EXPECT_FALSE(box_->OutputOn(output));
+        EXPECT_NE(FileText("profile.ini").find("TopMargin=6"), std::string::npos);
+    }
 }
 
 TEST_F(BoxEndToEnd, ReadingsAndContactsAtTheBoxArePrintedByLogo) {

@@ -51,12 +51,16 @@ TEST_F(CommandCentreTest, TypeAheadRunsLineByLineAsCommandsEnd) {
     EXPECT_FALSE(centre_.TypeAheadPending());
 }
 
-TEST_F(CommandCentreTest, AnErrorOfLaunchingEndsTheCommandAtOnce) {
-    error_ = "Too many programs.\r\n";
-    centre_.Type("launch [x]\r");
-    EXPECT_FALSE(centre_.Running());
-    EXPECT_EQ(shown_, error_);
-    EXPECT_EQ(centre_.Text(), "launch [x]\r\n" + error_);
+TEST_F(CommandCentreTest, AnErrorOfLaunchingEndsTheCommandAtOnceOnALineOfItsOwn) {
+    for (const std::string error : {"Too many programs.\r\n", "Too many programs."}) {
+        centre_.Clear();
+        shown_.clear();
+        error_ = error;
+        centre_.Type("launch [x]\r");
+        EXPECT_FALSE(centre_.Running());
+        EXPECT_EQ(shown_, "Too many programs.\r\n");
+        EXPECT_EQ(centre_.Text(), "launch [x]\r\nToo many programs.\r\n");
+    }
 }
 
 TEST_F(CommandCentreTest, AnEmptyLineRunsAnEmptyCommand) {
@@ -78,7 +82,8 @@ TEST_F(CommandCentreTest, TheTextKeepsWholeLinesWithinItsBound) {
 
 // Output left without a line end (type) stays on the line the next typed
 // line runs from, as in a window; a terminal starts the typed line afresh,
-// also for a line typed ahead.
+// also for a line typed ahead, and shows that new line only where typed
+// lines are seen: piped output is what Logo printed.
 TEST_F(CommandCentreTest, ATerminalStartsATypedLineAfterOpenOutputOnANewLine) {
     centre_.Type("type 123\r");
     centre_.Print("123");
@@ -96,4 +101,13 @@ TEST_F(CommandCentreTest, ATerminalStartsATypedLineAfterOpenOutputOnANewLine) {
     centre_.CommandEnded();
     EXPECT_EQ(commands_.back(), "print 7");
     EXPECT_EQ(shown_, "1235\r\n8\r\n");
+
+    centre_.CommandEnded();
+    centre_.StartTypedLinesOnNewLine(true, false);
+    centre_.Type("type 9\r");
+    centre_.Print("9");
+    centre_.CommandEnded();
+    centre_.Type("type 0\r");
+    EXPECT_EQ(commands_.back(), "type 0");
+    EXPECT_EQ(shown_, "1235\r\n8\r\n9");
 }

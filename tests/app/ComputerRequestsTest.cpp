@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +115,7 @@ class RequestsTest : public ::testing::Test {
 };
 
 using ComputerRequests = RequestsTest;
+using ComputerRequestsConcurrency = RequestsTest;  // run under ThreadSanitizer too
 using WindowRequests = RequestsTest;
 
 }  // namespace
@@ -131,47 +133,51 @@ TEST_F(ComputerRequests, KeyTestsOutputTheAnswerAndRaiseItsErrorWithTheirName) {
                   "\r\n" + raised);
 }
 
-TEST_F(ComputerRequests, TwoTasksWaitingForACharacterAreServedInTheOrderTheyAsked) {
-    // The first prints its character on a line, the second without a line
-    // end, so the text tells which task got which.
-    ASSERT_EQ(RunForCommandCentre("print readchar"), "");
-    ASSERT_TRUE(ServeUntil([] { return KeyWaiterCount() == 1; }));
-    ASSERT_EQ(RunForCommandCentre("type readchar"), "");
-    ASSERT_TRUE(ServeUntil([] { return KeyWaiterCount() == 2; }));
-
-    ASSERT_TRUE(DeliverTypedCharacter("a"));
-    ASSERT_TRUE(ServeUntil([this] { return host_.ended == 1; }));
-    EXPECT_EQ(host_.Text(), "a\r\n");
-    EXPECT_EQ(KeyWaiterCount(), 1u) << "one character serves one waiter";
-
-    ASSERT_TRUE(DeliverTypedCharacter("b"));
-    ASSERT_TRUE(ServeUntil([this] { return host_.ended == 2; }));
-    EXPECT_EQ(host_.Text(), "a\r\nb");
-}
-
-TEST_F(ComputerRequests, StoppingLogoEndsAWaitForACharacterWithMinus65) {
-    std::atomic<bool> ended{false};
-    int32_t error = 0;
-    std::thread logo([&] {
-        CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
-        try {
-            Release(task->RunText("print readchar print \"after"));
-        } catch (const LogoError& e) {
-            error = IsErrorNumber(e.handle) ? ErrorNumberOf(e.handle) : 1;
-            Release(e.handle);
+// However the task is stopped, its wait for a character ends silently:
+// stopping Logo after the main thread knows of the wait, while the request
+// is still on its way there, or stopping the waiting task alone.
+TEST_F(ComputerRequestsConcurrency, StoppingAWaitingTaskEndsItsWaitForACharacter) {
+    enum Stop { AllWhileKnown, AllOnTheWay, TaskAlone };
+    for (const Stop stop : {AllWhileKnown, AllOnTheWay, TaskAlone}) {
+        const char* const kNames[] = {"all, known", "all, on its way", "the task alone"};
+        SCOPED_TRACE(kNames[stop]);
+        std::atomic<CLogoTask*> waiting{nullptr};
+        std::atomic<bool> ended{false};
+        int32_t error = 0;
+        std::thread logo([&] {
+            CLogoTask* task = CLogoTask::Create(DefaultSelection(), true);
+            waiting = task;
+            try {
+                Release(task->RunText("print readchar print \"after"));
+            } catch (const LogoError& e) {
+                error = IsErrorNumber(e.handle) ? ErrorNumberOf(e.handle) : 1;
+                Release(e.handle);
+            }
+            CLogoTask::Destroy(task);
+            ended = true;
+        });
+        if (stop == AllOnTheWay) {
+            // The request is taken off the queue, and served only after the stop.
+            std::optional<platform::ThreadMessage> request;
+            for (int i = 0; i < 1000 && !request; ++i) request = platform::TakeMessage(10);
+            ASSERT_TRUE(request && request->number == kWaitCharacter);
+            StopAll();
+            DispatchMessage(*request);
+        } else {
+            ASSERT_TRUE(ServeUntil([] { return KeyWaiterCount() == 1; }));
+            if (stop == TaskAlone)
+                StopTask(waiting.load());
+            else
+                StopAll();
         }
-        CLogoTask::Destroy(task);
-        ended = true;
-    });
-    const bool waiting = ServeUntil([] { return KeyWaiterCount() == 1; });
-    StopAll();
-    EXPECT_TRUE(ServeUntil([&] { return ended.load(); }));
-    if (!ended) ReleaseKeyWaiters();  // so that a failing test still ends
-    logo.join();
-    ASSERT_TRUE(waiting);
-    EXPECT_EQ(error, kErrorStopRequest);
-    EXPECT_EQ(host_.Text(), "");
-    EXPECT_EQ(KeyWaiterCount(), 0u);
+        EXPECT_TRUE(ServeUntil([&] { return ended.load(); }));
+        if (!ended) ReleaseKeyWaiters();  // so that a failing test still ends
+        logo.join();
+        EXPECT_EQ(error, kErrorStopRequest);
+        EXPECT_EQ(host_.Text(), "");
+        EXPECT_EQ(KeyWaiterCount(), 0u);
+        EXPECT_FALSE(DeliverTypedCharacter("x")) << "the stopped task took a character";
+    }
 }
 
 TEST_F(WindowRequests, TheBlocksCarryTheTokenOrTheWantedVisibility) {

@@ -63,11 +63,28 @@ TEST_F(KinetraProgram, ASecondCopyWithTheSameConfigurationRefusesToRun) {
     EXPECT_NE(Errors().find("already running"), std::string::npos) << Errors();
 }
 
-TEST_F(KinetraProgram, AProjectThatCannotBeReadIsReportedAndANewOneStarts) {
-    const RunResult run = Kinetra("3\n", "no-such-project.KXP");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(Errors().rfind("error: ", 0), 0u) << Errors();
-    EXPECT_NE(Errors().find("no-such-project.KXP"), std::string::npos);
+// A run that would store nothing, or look for a box on no port, is refused;
+// a file that cannot be read is named with the reason, and the run goes on.
+TEST_F(KinetraProgram, OptionsThatCannotWorkAreRefusedWithAMessage) {
+    std::ofstream(config_ / "file") << "";
+    const struct {
+        std::string arguments;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"--config '" + (config_ / "file").string() + "'", 64, "file: Not a directory"},
+        {"--port ''", 64, "The port name is empty."},
+        {"--procedures '" + config_.string() + "'", 0, ": Is a directory"},
+        {"no-such-project.KXP", 0, "error: Kinetra can't open the project no-such-project.KXP"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = Kinetra("3\n", c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_NE(Errors().find(c.message), std::string::npos) << c.arguments << ": " << Errors();
+    }
+    const RunResult help = Kinetra("", "-h");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("virtual (a simulated box) or (none) (no box)"), std::string::npos);
 }
 
 // A session of the kind the README's tour shows, piped in: procedures from
@@ -80,9 +97,13 @@ TEST_F(KinetraProgram, ASessionOfTheLanguagePrintsWhatEachLineComputes) {
     const RunResult run = Kinetra(
         "print timer < 300\nprint 3 + 4 * 2\nprint 7 / 2\nprint butfirst \"kinetra\n"
         "print squares [1 2 3 4]\ndotimes [i 3] [type :i]\n"
-        "carefully [print 1 / 0] [print errormessage]\nprint (sum 1 2 3 4)\n",
+        "carefully [print 1 / 0] [print errormessage]\nprint (sum 1 2 3 4)\n"
+        "type \"a\ntype \"b\ntype \"c\n",
         "--procedures '" + (config_ / "procs.txt").string() + "'");
-    // The timer counts from the start of Kinetra (30 s leave room for a slow start).
-    EXPECT_EQ(run.out, "true\n11\n3.5\ninetra\n[1 4 9 16]\n123\nYou can't divide by zero.\n10\n");
+    // The timer counts from the start of Kinetra (30 s leave room for a slow
+    // start); piped output is exactly what was printed, no line end type did
+    // not print.
+    EXPECT_EQ(run.out,
+              "true\n11\n3.5\ninetra\n[1 4 9 16]\n123You can't divide by zero.\n10\nabc");
     EXPECT_EQ(run.status, 0);
 }

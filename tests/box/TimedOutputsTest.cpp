@@ -154,7 +154,7 @@ TEST_F(TimedOutputsTest, WaitingWithThePortClosedReturnsAtOnce) {
     EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(TimedOutputsTest, StopCheckEndsTheWaitButNotTheOutput) {
+TEST_F(TimedOutputsTest, StopCheckEndsTheWaitButNotTheOutputUnlessAllGoOff) {
     int asked = 0;
     ControlBox_OnFor(0x10, 600, [&] { return ++asked == 3; });
     EXPECT_EQ(asked, 3);
@@ -162,6 +162,14 @@ TEST_F(TimedOutputsTest, StopCheckEndsTheWaitButNotTheOutput) {
     DecodeAt(BoxMilliseconds() + 60000);
     EXPECT_FALSE(ControlBox_TimedOutputActive(4));
     EXPECT_EQ(Sent(), Bytes({0x91, 0x10, 0x90, 0x10}));
+    // After all-off (stopall) no frame switches the output off again, when
+    // it may have been switched on anew.
+    Port().ClearWritten();
+    ControlBox_OnFor(0x10, 600, [] { return true; });
+    ControlBox_AllOff();
+    EXPECT_FALSE(ControlBox_TimedOutputActive(4));
+    DecodeAt(BoxMilliseconds() + 60000);
+    EXPECT_EQ(Sent(), Bytes({0x91, 0x10, 0x90, 0xFF}));
 }
 
 TEST_F(TimedOutputsTest, WaitSourcesHaveANinthEntryAndResetToTime) {
