@@ -82,9 +82,13 @@ TaskHost& CurrentTaskHost() {
     return host ? *host : fallback;
 }
 
-CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed, bool commandLine) {
+CLogoTask* CLogoTask::Create(const TalkToContext& selection, bool listed, bool commandLine,
+                             const CLogoTask* parent) {
     TaskRegistry& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.lock);
+    // Stop-all marks the listed tasks under this lock, so a parent it has
+    // marked is seen here, and a child made before it is on the list it walks.
+    if (parent && parent->StopRequested()) RaiseError(kErrorStopRequest);
     if (registry.listed.size() >= kMaxTasks && !commandLine) RaiseError(kErrorTooManyTasks);
     auto* task = new CLogoTask(selection, listed);
     task->commandLine_ = commandLine && !listed;
@@ -175,7 +179,7 @@ void CLogoTask::Start(CHandleData* code) {
 
 void CLogoTask::Launch(CHandleData* code, bool notify) {
     if (IsError(code)) RaiseShared(code);
-    CLogoTask* task = Create(selection_, true, commandLine_);
+    CLogoTask* task = Create(selection_, true, commandLine_, this);
     task->notifyOnEnd_ = notify;
     task->pageObject_ = pageObject_;
     task->Start(code);

@@ -83,8 +83,10 @@ class CLogoTask final : public CParserClient {
     // the hundred. Raises -77 when a hundred are listed, unless it is the
     // launcher of a command-centre line: the user's line is never refused
     // for the count, so that stopall can always be typed. Its task counts,
-    // but is let in too (so at most one more than the hundred runs).
-    static CLogoTask* Create(const TalkToContext& selection, bool listed, bool commandLine = false);
+    // but is let in too (so at most one more than the hundred runs). A task
+    // that a stopped parent would start is not made: -65 ends the parent.
+    static CLogoTask* Create(const TalkToContext& selection, bool listed, bool commandLine = false,
+                             const CLogoTask* parent = nullptr);
     // Frees a task that has no thread, or asks a running one to stop and
     // waits up to 5 s for it; a running task frees itself when it ends.
     static void Destroy(CLogoTask* task);
