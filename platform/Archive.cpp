@@ -67,6 +67,10 @@ void ArchiveWriter::Byte(uint8_t value) {
     bytes_.push_back(value);
 }
 
+void ArchiveWriter::Raw(std::span<const uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+}
+
 void ArchiveWriter::Int32(int32_t value) {
     const auto bits = static_cast<uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8)

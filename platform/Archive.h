@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -29,7 +30,11 @@ class ArchiveWriter {
     // a length prefix (one byte below 255; 0xFF and 16 bits up to 65533;
     // 0xFF, 0xFFFF and 32 bits beyond), then the bytes.
     void Text(std::string_view utf8);
+    // Bytes as they are (bitmaps, the font's face name).
+    void Raw(std::span<const uint8_t> bytes);
+    void Reserve(std::size_t bytes) { bytes_.reserve(bytes); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    std::vector<uint8_t> TakeBytes() { return std::move(bytes_); }
 
   private:
     std::vector<uint8_t> bytes_;
@@ -43,7 +48,12 @@ class ArchiveReader {
     uint8_t Byte();
     double Double();
     std::string Text();  // as UTF-8
+    // The next count bytes as they are.
+    std::span<const uint8_t> Raw(std::size_t count) { return Take(count); }
     std::size_t Offset() const { return offset_; }
+    // What is left to read: a count read from the data is judged against it
+    // before anything is made for it.
+    std::size_t Remaining() const { return bytes_.size() - offset_; }
     bool AtEnd() const { return offset_ == bytes_.size(); }
 
   private:
