@@ -132,6 +132,11 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     CPage* PageOf(const CPageObject& object) const;
     // The base followed by the first number that makes a free name.
     std::string UniqueName(const std::string& base) const;
+    // Whether the interpreter's name table keeps the name from an object:
+    // anything but a user's word while the project is open; while it is
+    // being read, only a built-in primitive (the open project's procedures,
+    // variables and words go before this one opens).
+    bool InterpreterHolds(const std::string& name) const;
 
     // ProjectAccess.
     std::optional<ProjectName> LookupName(std::string_view lowerName) override;
@@ -148,11 +153,6 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     CKinetraDoc();
     // Switches the open project to doc (null: none).
     static void Switch(std::shared_ptr<CKinetraDoc> doc);
-    // Whether the interpreter's name table keeps the name from an object:
-    // anything but a user's word while the project is open; while it is
-    // being read, only a built-in primitive (the open project's procedures,
-    // variables and words go before this one opens).
-    bool InterpreterHolds(const std::string& name) const;
     // The object's name enters the name table (and its word, while open).
     void EnterObjectName(CPageObject& object, const std::string& name);
     void DeleteLocked(CPage& page, CPageObject& object);
