@@ -71,6 +71,13 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     // open one. Names the interpreter refuses now (a global variable of the
     // same name) are shown to the user and left out.
     static void Install(std::shared_ptr<CKinetraDoc> doc);
+    // Reads the file (raising as ReadProjectFile and Read do, with nothing
+    // changed), makes it the open project and its folder the current
+    // directory.
+    static std::shared_ptr<CKinetraDoc> OpenFile(const std::string& path);
+    // Saves under the path (raising as SaveFileSafely does, with the old
+    // file intact); the path becomes the project's and it counts as saved.
+    void SaveAs(const std::string& path);
 
     CKinetraDoc(const CKinetraDoc&) = delete;
     CKinetraDoc& operator=(const CKinetraDoc&) = delete;

@@ -5,6 +5,9 @@
 // A file is read into a new document that nobody sees until the whole file
 // has been read: a damaged file changes nothing. Every count is judged
 // against the bytes left before anything is made for it.
+#include <unistd.h>
+
+#include <cerrno>
 #include <set>
 
 #include "LogoCore/LogoErrors.h"
@@ -13,6 +16,7 @@
 #include "platform/Utf8.h"
 #include "project/FormatError.h"
 #include "project/KinetraDoc.h"
+#include "project/ProjectFiles.h"
 #include "project/RecordFields.h"
 
 namespace {
@@ -88,6 +92,22 @@ std::vector<uint8_t> CKinetraDoc::Write() const {
         page->Write(out);
     }
     return out.TakeBytes();
+}
+
+std::shared_ptr<CKinetraDoc> CKinetraDoc::OpenFile(const std::string& path) {
+    std::shared_ptr<CKinetraDoc> doc = Read(ReadProjectFile(path), path);
+    const std::string absolute = AbsolutePath(path);
+    doc->SetPath(absolute);
+    Install(doc);
+    // The project is open whether or not its folder can be entered.
+    if (::chdir(FolderOf(absolute).c_str()) != 0) errno = 0;
+    return doc;
+}
+
+void CKinetraDoc::SaveAs(const std::string& path) {
+    SaveFileSafely(path, Write());
+    SetPath(AbsolutePath(path));
+    SetModified(false);
 }
 
 std::shared_ptr<CKinetraDoc> CKinetraDoc::Read(std::span<const uint8_t> bytes,

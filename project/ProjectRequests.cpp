@@ -1,9 +1,5 @@
 #include "project/ProjectRequests.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
@@ -12,7 +8,6 @@
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
 #include "project/ProceduresEditor.h"
-#include "project/ProjectFiles.h"
 
 namespace {
 
@@ -41,25 +36,6 @@ CPage& Page(CKinetraDoc& doc, const ProjectRequest& request) {
     CPage* page = doc.FindPage(request.name);
     if (!page) RaiseError(kErrorNoSuchPage, {request.name});
     return *page;
-}
-
-// Saves under the path and marks the project saved.
-void Save(CKinetraDoc& doc, const std::string& path) {
-    SaveFileSafely(path, doc.Write());
-    doc.SetPath(AbsolutePath(path));
-    doc.SetModified(false);
-}
-
-// Reads the file into a new document and only then makes it the open
-// project; the file's folder becomes the current directory.
-void Open(const std::string& path) {
-    const std::vector<uint8_t> bytes = ReadProjectFile(path);
-    std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Read(bytes, path);
-    const std::string absolute = AbsolutePath(path);
-    doc->SetPath(absolute);
-    CKinetraDoc::Install(doc);
-    // The project is open whether or not its folder can be entered.
-    if (::chdir(FolderOf(absolute).c_str()) != 0) errno = 0;
 }
 
 CHandleData* CreateObject(const ProjectRequest& request) {
@@ -109,26 +85,26 @@ CHandleData* ProjectFileRequest(uint32_t number, ProjectRequest& request) {
             const auto doc = Document(request);
             if (request.flag) {
                 if (doc->Path().empty()) RaiseError(kErrorNoPath, {});
-                Save(*doc, doc->Path());
+                doc->SaveAs(doc->Path());
             }
             doc->SetModified(false);
             CKinetraDoc::CloseProject();
             return nullptr;
         }
         case kSaveProjectAs:
-            Save(*Document(request), request.name);
+            Document(request)->SaveAs(request.name);
             return nullptr;
         case kOpenProject:
             if (const auto doc = CKinetraDoc::Current(); doc && request.flag && doc->Modified()) {
                 if (doc->Path().empty()) RaiseError(kErrorNoPath, {});
-                Save(*doc, doc->Path());
+                doc->SaveAs(doc->Path());
             }
-            Open(request.name);
+            CKinetraDoc::OpenFile(request.name);
             return nullptr;
         case kNewProjectRequest:
             if (const auto doc = CKinetraDoc::Current(); doc && doc->Modified()) {
                 if (doc->Path().empty()) RaiseError(kErrorNoPath, {});
-                Save(*doc, doc->Path());
+                doc->SaveAs(doc->Path());
             }
             CKinetraDoc::NewProject();
             return nullptr;
