@@ -115,6 +115,25 @@ class CPageObject {
         v.Int(self.position_.y);
     }
 
+    // The clipboard's form: the name, every flag of the header whatever the
+    // type, then the type's fields.
+    template <typename Self, typename Visitor>
+    static void ClipboardFields(Self& self, Visitor& v) {
+        v.Text(self.name_);
+        v.Int(self.showName_);
+        v.Int(self.border_);
+        v.Int(self.size_.width);
+        v.Int(self.size_.height);
+        v.Int(self.position_.x);
+        v.Int(self.position_.y);
+        std::visit(
+            [&](auto& concrete) {
+                using T = std::decay_t<decltype(concrete)>;
+                if constexpr (!std::is_same_v<T, std::monostate>) T::Fields(concrete, v);
+            },
+            self.object_);
+    }
+
     // The record's type byte ('P', 'G', 'B', 'S', 'M', 'T'); 0 for none.
     static uint8_t RecordByte(int32_t type);
     static int32_t TypeOfRecordByte(uint8_t byte);
