@@ -104,7 +104,7 @@ void CPage::Write(platform::ArchiveWriter& out) const {
     out.Text(wallpaper_);
 }
 
-void CPage::Read(platform::ArchiveReader& in, int32_t version, const CPictureLibrary& library,
+void CPage::Read(platform::ArchiveReader& in, int32_t version, CPictureLibrary& library,
                  const std::function<void(CPageObject&)>& entered) {
     FileFieldReader fields(in, version);
     if (version >= kFirstColourVersion) {

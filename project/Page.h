@@ -78,7 +78,7 @@ class CPage {
     void Write(platform::ArchiveWriter& out) const;
     // Reads the record; each object read is handed to entered before it is
     // added, which may refuse it by raising.
-    void Read(platform::ArchiveReader& in, int32_t version, const CPictureLibrary& library,
+    void Read(platform::ArchiveReader& in, int32_t version, CPictureLibrary& library,
               const std::function<void(CPageObject&)>& entered);
 
   private:

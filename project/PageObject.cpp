@@ -147,7 +147,7 @@ void CPageObject::Write(platform::ArchiveWriter& out) const {
 }
 
 std::unique_ptr<CPageObject> CPageObject::Read(int32_t type, platform::ArchiveReader& in,
-                                               int32_t version, const CPictureLibrary& library) {
+                                               int32_t version, CPictureLibrary& library) {
     std::unique_ptr<CPageObject> made(new CPageObject(type, DefaultObject(type)));
     FileFieldReader reader(in, version);
     if (CPictureBox* box = made->As<CPictureBox>()) {

@@ -142,7 +142,7 @@ class CPageObject {
     // Reads the record of an object of the type, made with its defaults;
     // a picture box finds its picture in the library.
     static std::unique_ptr<CPageObject> Read(int32_t type, platform::ArchiveReader& in,
-                                             int32_t version, const CPictureLibrary& library);
+                                             int32_t version, CPictureLibrary& library);
 
   private:
     CPageObject(int32_t type, Concrete object);

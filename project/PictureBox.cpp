@@ -9,7 +9,7 @@ constexpr int32_t kFirstReferenceVersion = 12;
 }  // namespace
 
 bool CPictureBox::Read(platform::ArchiveReader& in, int32_t version,
-                       const CPictureLibrary& library) {
+                       CPictureLibrary& library) {
     if (version >= kFirstReferenceVersion) {
         if (in.Int32() <= 0) return false;
         const std::string name = in.Text();
@@ -20,10 +20,11 @@ bool CPictureBox::Read(platform::ArchiveReader& in, int32_t version,
     if (ShowPicture(library, inline_->name)) return true;
     pictureName = inline_->name;
     picture = std::make_shared<const CPictureListItem>(std::move(*inline_));
-    return false;
+    library.Add(picture);
+    return true;
 }
 
-bool CPictureBox::ShowPicture(const CPictureLibrary& library, const std::string& name) {
+bool CPictureBox::ShowPicture(CPictureLibrary& library, const std::string& name) {
     picture = library.Find(name);
     pictureName = picture ? picture->name : std::string();
     return picture != nullptr;

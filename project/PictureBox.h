@@ -16,8 +16,7 @@ class CPictureBox {
     static constexpr const char* kClassName = "CPictureBox";
     static constexpr int32_t kReferenceMarker = 2;
 
-    // The library entry shown (its name in pictureName), an inline picture
-    // of an old file that the library lacks, or none.
+    // The library entry shown (its name in pictureName), or none.
     PictureRef picture;
     std::string pictureName;
     PagePoint drawingPosition;
@@ -30,9 +29,10 @@ class CPictureBox {
     }
     // From version 12 a reference looked up in the library (not found: no
     // picture); before, a whole picture record, replaced by the library's
-    // entry of its name when there is one. False when no library entry was
-    // found.
-    bool Read(platform::ArchiveReader& in, int32_t version, const CPictureLibrary& library);
+    // entry of its name when there is one. One the library lacks joins the
+    // library, so that the next save, which refers to pictures by name,
+    // keeps it. False when the box has no picture.
+    bool Read(platform::ArchiveReader& in, int32_t version, CPictureLibrary& library);
     // Shows the library's entry of that name; false when there is none.
-    bool ShowPicture(const CPictureLibrary& library, const std::string& name);
+    bool ShowPicture(CPictureLibrary& library, const std::string& name);
 };

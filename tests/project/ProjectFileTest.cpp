@@ -175,7 +175,8 @@ TEST_F(ProjectFile, EveryOlderVersionReadsTheFieldsItHas) {
             EXPECT_EQ(s.pageFrame, version >= 13 ? (PageRect{8, 9, 10, 11}) : PageRect{});
             EXPECT_EQ(s.proceduresColour, version >= 7 ? (Colour{4, 5, 6}) : kWindowColour);
             EXPECT_EQ(s.singlePage, version >= 6 ? 1 : 0);
-            EXPECT_EQ(doc->Pictures().UserPictures().size(), version >= 9 ? 1u : 0u);
+            // Before version 9 the library is the picture box's inline one.
+            ASSERT_EQ(doc->Pictures().UserPictures().size(), 1u);
             EXPECT_EQ(doc->ProceduresText(), "to go\r\nend\r\n");
             EXPECT_EQ(doc->PageNames(), (std::vector<std::string>{"first", "second"}));
             EXPECT_EQ(doc->CurrentPageIndex(), 1);
@@ -200,14 +201,11 @@ TEST_F(ProjectFile, EveryOlderVersionReadsTheFieldsItHas) {
                     EXPECT_TRUE(chart.curves[c].empty());
                 }
             }
-            // A picture is found in the library, or kept with the box when the
-            // library (before version 9) has none of its name.
+            // A picture is found in the library, or joins it when the library
+            // (before version 9) has none of its name; its size is its bitmap's.
             const CPictureBox& photo = *doc->FindObject("photo")->As<CPictureBox>();
-            ASSERT_NE(photo.picture, nullptr);
+            EXPECT_EQ(photo.picture, doc->Pictures().UserPictures()[0]);
             EXPECT_EQ(photo.picture->width, 1);
-            if (version >= 9) {
-                EXPECT_EQ(photo.picture, doc->Pictures().UserPictures()[0]);
-            }
             EXPECT_EQ(doc->FindObject("speed")->As<CSlider>()->value, 12.5);
             EXPECT_EQ(doc->FindObject("go")->As<CPageButton>()->shape, "no such shape");
             EXPECT_EQ(doc->FindObject("watch")->As<CMonitor>()->functionValue, 3);
