@@ -75,6 +75,8 @@ TEST_F(PageModel, ASlidersNameReportsItsValueUntilItIsDeleted) {
     EXPECT_FALSE(doc_->LookupName("speed"));
     EXPECT_TRUE(doc_->CurrentPage()->Objects().empty());
     doc_->NewObject(1, "speed", {}, {});  // the name is free again
+    doc_->NewObject(1, "picture1", {}, {});
+    EXPECT_EQ(doc_->UniqueName("Picture"), "Picture2");
 }
 
 TEST_F(PageModel, PagesAreNamedCountedAndRemoved) {

@@ -173,6 +173,31 @@ TEST_F(ProjectPrimitives, PagesFromLogo) {
     EXPECT_EQ(RunLogo("newpage"), Message(-25, {"100"}));
 }
 
+TEST_F(ProjectPrimitives, AnotherProjectsProceduresAndPicturesAreTakenIn) {
+    doc_->SetProceduresText("to one\r\nend\r\n");
+    doc_->Pictures().Add(DotPicture("dot"));
+    doc_->Pictures().Add(DotPicture("Star"));
+    ASSERT_EQ(RunLogo("lockproject \"pw saveprojectas \"other"), "");
+    EXPECT_EQ(CKinetraDoc::Read(ReadProjectFile("other.KXP"), "")->Settings().locked, 1);
+
+    const auto doc = CKinetraDoc::NewProject();
+    doc->SetProceduresText("to two\r\nend\r\n");
+    doc->Pictures().Add(DotPicture("DOT"));
+    ASSERT_EQ(RunLogo("importprocedures \"other importpictures \"other.KXP"), "");
+    EXPECT_EQ(doc->ProceduresText(), "to one\r\nend\r\nto two\r\nend\r\n");
+    // The library's entry of the same name is replaced; the built-in
+    // pictures come first, the blank one before all.
+    std::vector<std::string> names = doc->Pictures().Names();
+    ASSERT_EQ(names.size(), kBuiltInPictures + 2);
+    EXPECT_EQ(names.front(), "blank");
+    EXPECT_EQ(names[1], "sun");
+    EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()),
+              (std::vector<std::string>{"dot", "Star"}));
+    EXPECT_EQ(CPictureLibrary::BuiltIns()[1]->width, 32);
+    EXPECT_EQ(RunLogo("importpictures \"nothing"),
+              Message(-42, {"nothing.KXP (No such file or directory)"}));
+}
+
 TEST_F(ProjectPrimitives, FilesAndDirectories) {
     std::ofstream("notes.txt") << "x";
     fs::create_directory("sub");
