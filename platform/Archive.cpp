@@ -3,6 +3,7 @@
 #include "platform/Utf8.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -85,6 +86,17 @@ void ArchiveWriter::Double(double value) {
         bytes_.push_back(static_cast<uint8_t>(bits >> shift));
 }
 
+void ArchiveWriter::Doubles(std::span<const double> values) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // The file's order is the machine's: the samples of a graph go as
+        // one block.
+        const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+        bytes_.insert(bytes_.end(), bytes, bytes + values.size_bytes());
+    } else {
+        for (const double value : values) Double(value);
+    }
+}
+
 void ArchiveWriter::Text(std::string_view utf8) {
     const std::string text = ToWindows1252(utf8);
     const std::size_t length = text.size();
@@ -135,6 +147,16 @@ double ArchiveReader::Double() {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+void ArchiveReader::Doubles(std::span<double> values) {
+    if (values.size() > Remaining() / sizeof(double)) throw ArchiveEnded();
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::span<const uint8_t> bytes = Take(values.size_bytes());
+        std::memcpy(values.data(), bytes.data(), bytes.size());
+    } else {
+        for (double& value : values) value = Double();
+    }
 }
 
 std::string ArchiveReader::Text() {

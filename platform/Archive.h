@@ -26,6 +26,7 @@ class ArchiveWriter {
     void Int32(int32_t value);
     void Byte(uint8_t value);
     void Double(double value);
+    void Doubles(std::span<const double> values);  // one after another
     // The text, UTF-8 here, is written in the file's 8-bit character set:
     // a length prefix (one byte below 255; 0xFF and 16 bits up to 65533;
     // 0xFF, 0xFFFF and 32 bits beyond), then the bytes.
@@ -47,6 +48,7 @@ class ArchiveReader {
     int32_t Int32();
     uint8_t Byte();
     double Double();
+    void Doubles(std::span<double> values);
     std::string Text();  // as UTF-8
     // The next count bytes as they are.
     std::span<const uint8_t> Raw(std::size_t count) { return Take(count); }

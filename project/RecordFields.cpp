@@ -45,7 +45,7 @@ void FileFieldWriter::Font(const FontRecord& font) {
 void FileFieldWriter::Curves(const CurveSet& curves) {
     for (const std::vector<double>& curve : curves) {
         out_.Int32(static_cast<int32_t>(curve.size()));
-        for (const double sample : curve) out_.Double(sample);
+        out_.Doubles(curve);
     }
 }
 
@@ -92,7 +92,7 @@ void FileFieldReader::Curves(CurveSet& curves) {
         const std::size_t count = ReadCount(in_, kDoubleBytes);
         const std::size_t kept = std::min(count, kMaxCurveSamples);
         curve.resize(kept);
-        for (double& sample : curve) sample = in_.Double();
+        in_.Doubles(curve);
         in_.Raw((count - kept) * kDoubleBytes);  // the rest is dropped unread
     }
 }
