@@ -87,6 +87,7 @@ void ArchiveWriter::Double(double value) {
 }
 
 void ArchiveWriter::Doubles(std::span<const double> values) {
+    if (values.empty()) return;  // an empty vector's data may be null
     if constexpr (std::endian::native == std::endian::little) {
         // The file's order is the machine's: the samples of a graph go as
         // one block.
@@ -151,6 +152,7 @@ double ArchiveReader::Double() {
 
 void ArchiveReader::Doubles(std::span<double> values) {
     if (values.size() > Remaining() / sizeof(double)) throw ArchiveEnded();
+    if (values.empty()) return;  // an empty vector's data may be null
     if constexpr (std::endian::native == std::endian::little) {
         const std::span<const uint8_t> bytes = Take(values.size_bytes());
         std::memcpy(values.data(), bytes.data(), bytes.size());
