@@ -44,6 +44,11 @@ TEST(Archive, NumbersAreLittleEndian) {
     EXPECT_EQ(back, samples);
     ArchiveReader cut(Prefix(block.Bytes(), 23));
     EXPECT_THROW(cut.Doubles(back), ArchiveEnded);
+    // None at all: an empty vector, whose data may be null, copies nothing.
+    std::vector<double> none;
+    block.Doubles(none);
+    cut.Doubles(none);
+    EXPECT_EQ(block.Bytes().size(), 24u);
 }
 
 TEST(Archive, TextLengthPrefixTakesItsThreeFormsAtTheirBoundariesAndReadsBack) {
