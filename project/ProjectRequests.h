@@ -8,7 +8,7 @@
 
 class CHandleData;
 
-// Message numbers (Part of the main-thread call channel's range).
+// Message numbers, in the range of the main-thread call channel's requests.
 inline constexpr uint32_t kCreateObject = 0x7231;  // text kind, name; numbers x y w h
 inline constexpr uint32_t kResizeObject = 0x7232;  // name; numbers w h
 inline constexpr uint32_t kMoveObject = 0x7233;    // name; numbers x y
