@@ -72,6 +72,46 @@ void TalkToContext::Forget(int32_t object) {
         if (*slot == object) *slot = 0;
 }
 
+void TalkToContext::Store(int32_t type, int32_t object) {
+    // Page-object type codes.
+    enum : int32_t {
+        kPictureBox = 1,
+        kGraph = 2,
+        kButton = 3,
+        kSlider = 4,
+        kMonitor = 6,
+        kTextBox = 7
+    };
+    switch (type) {
+        case kPictureBox:
+            pictureBox = object;
+            break;
+        case kGraph:
+            graph = object;
+            colourHolder = object;
+            break;
+        case kButton:
+            button = object;
+            break;
+        case kSlider:
+            slider = object;
+            break;
+        case kMonitor:
+            monitor = object;
+            textHolder = object;
+            colourHolder = object;
+            break;
+        case kTextBox:
+            textBox = object;
+            textHolder = object;
+            colourHolder = object;
+            break;
+        default:
+            return;  // no kind that any primitive addresses
+    }
+    currentObject = object;
+}
+
 void SetTaskHost(TaskHost* host) {
     g_host.store(host);
 }

@@ -30,6 +30,10 @@ struct TalkToContext {
     int32_t colourHolder = 0;
     int32_t currentObject = 0;
 
+    // The object goes into the slot of its kind (its page-object type
+    // code), into each most-recent slot whose kinds include it, and becomes
+    // the current object.
+    void Store(int32_t type, int32_t object);
     // Clears every slot that holds the object.
     void Forget(int32_t object);
     bool operator==(const TalkToContext&) const = default;

@@ -21,47 +21,6 @@ namespace {
 constexpr int32_t kFirstOutputValue = 9;
 constexpr int32_t kLastOutputValue = 16;
 
-// Page-object type codes.
-constexpr int32_t kPictureBox = 1;
-constexpr int32_t kGraph = 2;
-constexpr int32_t kButton = 3;
-constexpr int32_t kSlider = 4;
-constexpr int32_t kMonitor = 6;
-constexpr int32_t kTextBox = 7;
-
-// The object goes into the slot of its kind, into each most-recent slot whose
-// kinds include it, and becomes the current object.
-void StoreObject(TalkToContext& selection, int32_t type, int32_t object) {
-    switch (type) {
-        case kPictureBox:
-            selection.pictureBox = object;
-            break;
-        case kGraph:
-            selection.graph = object;
-            selection.colourHolder = object;
-            break;
-        case kButton:
-            selection.button = object;
-            break;
-        case kSlider:
-            selection.slider = object;
-            break;
-        case kMonitor:
-            selection.monitor = object;
-            selection.textHolder = object;
-            selection.colourHolder = object;
-            break;
-        case kTextBox:
-            selection.textBox = object;
-            selection.textHolder = object;
-            selection.colourHolder = object;
-            break;
-        default:
-            return;  // no kind that any primitive addresses
-    }
-    selection.currentObject = object;
-}
-
 void SelectOutput(TalkToContext& selection, int32_t value) {
     if (selection.mode == 0)
         selection.outputs = value - kFirstOutputValue + 1;
@@ -82,7 +41,7 @@ bool SelectName(TalkToContext& selection, ProjectAccess* project, const std::str
                 return false;
             }
             if (found->portValue == 0) {
-                StoreObject(selection, found->objectType, found->object);
+                selection.Store(found->objectType, found->object);
                 return false;
             }
             value = found->portValue;

@@ -1,8 +1,19 @@
 #include "app/ProjectNotices.h"
 
+#include <exception>
+
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
 #include "LogoCore/MainThreadCall.h"
 #include "app/MainThreadChannel.h"
 #include "box/SensorSetup.h"
+#include "project/ProjectRequests.h"
+
+namespace {
+
+constexpr int32_t kErrorInternal = -98;
+
+}  // namespace
 
 void RegisterProjectNotices() {
     // wParam: the frame's digital-state mask; lParam: the inputs whose
@@ -12,4 +23,19 @@ void RegisterProjectNotices() {
             setup->RunInputEvents(static_cast<uint32_t>(notice.wParam),
                                   static_cast<uint32_t>(notice.lParam));
     });
+    // The project's requests: the document belongs to this thread. An error
+    // goes back to the Logo thread that asked, whatever it was.
+    for (const uint32_t number : ProjectRequestNumbers()) {
+        SetRequestHandler(number, [number](CallerRecord* caller, void* block) {
+            CHandleData* result;
+            try {
+                result = ServeProjectRequest(number, *static_cast<ProjectRequest*>(block));
+            } catch (const LogoError& error) {
+                result = error.handle;
+            } catch (const std::exception&) {
+                result = MakeError(kErrorInternal);
+            }
+            ReplyToCaller(caller, result);
+        });
+    }
 }

@@ -1,5 +1,6 @@
-// What the main thread does for the open project when the box reports: the
-// input-event notice starts the setup's touch actions.
+// What the main thread does for the open project: the input-event notice
+// starts the setup's touch actions, and the project's requests from Logo
+// threads act on the document.
 #pragma once
 
 void RegisterProjectNotices();

@@ -14,9 +14,12 @@
 #include <string>
 
 #include "LogoCore/BoxSeam.h"
+#include "LogoCore/HandleData.h"
 #include "LogoCore/LogoCoreStartup.h"
+#include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
+#include "LogoCore/NameTable.h"
 #include "LogoCore/NumberFormat.h"
 #include "app/CommandCentre.h"
 #include "app/ProjectNotices.h"
@@ -34,6 +37,8 @@
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
+#include "project/ProceduresEditor.h"
+#include "project/ProjectFiles.h"
 #include "project/ProjectPrimitives.h"
 
 namespace {
@@ -152,6 +157,58 @@ void LoadResources() {
     platform::ExitProcess(99);
 }
 
+// The terminal's procedures page as the project document's editor: the file
+// keeps CR LF line ends, the page the editor's LF.
+class PageEditor final : public ProceduresEditor {
+  public:
+    explicit PageEditor(ProceduresPage& page) : page_(page) {}
+    std::string Text() override { return WithLineEnds(page_.Text(), "\r\n"); }
+    void Load(const std::string& text) override {
+        const std::string page = WithLineEnds(text, "\n");
+        page_.SetText(page);
+        if (!page.empty()) {
+            DefineProcedures(page, false);
+            return;
+        }
+        // Nothing to read: the procedures of the project before simply go.
+        StopAll();
+        RemoveProcedures();
+    }
+
+  private:
+    static std::string WithLineEnds(const std::string& text, std::string_view end) {
+        std::string out;
+        out.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            if (text[i] == '\n')
+                out += end;
+            else
+                out += text[i];
+        }
+        return out;
+    }
+    ProceduresPage& page_;
+};
+
+// The project named on the command line, or a new one when it cannot be
+// opened; the user is told why.
+void OpenStartProject(const std::optional<std::string>& name) {
+    if (name) {
+        try {
+            CKinetraDoc::OpenFile(WithDefaultExtension(*name));
+            return;
+        } catch (const LogoError& error) {
+            const std::string reason = WithoutLineEnd(ErrorText(error.handle));
+            Release(error.handle);
+            platform::ShowMessage(
+                platform::MessageKind::Error,
+                platform::FormatResource(kTextProjectNotReadable, {*name, reason}));
+        }
+    }
+    CKinetraDoc::NewProject();
+}
+
 // The file's text; none, with errno telling why, when it cannot be read.
 std::optional<std::string> ReadFile(const std::string& path) {
     // A directory opens as a stream, and reads as nothing.
@@ -200,15 +257,11 @@ int main(int argc, char** argv) {
     InitLogoCore(setup);
     const PageMargins margins = ReadPageMargins();
 
-    // Project files cannot be read yet: a named one is refused, and the run
-    // starts with a new project as it does without one.
-    if (options.project)
-        platform::ShowMessage(
-            platform::MessageKind::Error,
-            platform::FormatResource(kTextProjectNotReadable, {*options.project}));
-    CKinetraDoc::NewProject();
-    RegisterProjectNotices();
     ProceduresPage page;
+    PageEditor editor(page);
+    SetProceduresEditor(&editor);
+    OpenStartProject(options.project);
+    RegisterProjectNotices();
     if (options.procedures) {
         if (auto text = ReadFile(*options.procedures)) {
             page.SetText(*text);
@@ -223,6 +276,7 @@ int main(int argc, char** argv) {
     const int status = RunTerminal(centre, page, ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO));
 
     ExitLogoCore(setup);
+    SetProceduresEditor(nullptr);
     CKinetraDoc::CloseProject();
     WritePageMargins(margins);
     SetTaskHost(nullptr);

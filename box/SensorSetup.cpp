@@ -9,6 +9,7 @@
 // sources are plain atomic stores and are written under it.
 #include "box/SensorSetup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -538,92 +539,132 @@ CHandleData* CSetupData::ReadInputWord(int input) const {
     }
 }
 
-void CSetupData::Serialize(platform::ArchiveWriter& out) const {
+SetupBlock CSetupData::Block() const {
     Guard hold(lock_);
-    out.Int32(kBlockVersion);
-    for (int input = 0; input < kSetupInputs; ++input) {
-        out.Text(portName_[input]);
-        out.Int32(portType_[input]);
-        out.Int32(toolType_[input]);
-        out.Double(offset_[input]);
-        out.Text(actionA_[input]);
-        out.Text(actionB_[input]);
-    }
+    SetupBlock block;
+    block.portName = portName_;
+    std::copy_n(portType_.begin(), kSetupPorts, block.portType.begin());
+    block.toolType = toolType_;
+    block.offset = offset_;
+    block.actionA = actionA_;
+    block.actionB = actionB_;
     for (int j = 0; j < kSetupOutputs; ++j) {
-        const int port = kFirstOutputPort + j;
-        out.Text(portName_[port]);
-        out.Int32(portType_[port]);
-        out.Int32(waitSource_[j]);
-        out.Text(direction1_[j]);
-        out.Text(direction0_[j]);
+        block.waitSource[j] = waitSource_[j];
+        block.direction1[j] = direction1_[j];
+        block.direction0[j] = direction0_[j];
     }
-    out.Text(portName_[kSpareOutputPort]);
-    out.Int32(portType_[kSpareOutputPort]);
+    return block;
 }
 
-bool CSetupData::Serialize(platform::ArchiveReader& in) {
-    // Read and judged before the lock: the message may wait for the user.
-    const int32_t version = in.Int32();
-    if (version != kBlockVersion && version != kOldBlockVersion) {
-        platform::ShowMessage(platform::MessageKind::Information,
-                              "**** unknown setupdata version ****");
-        return false;
-    }
-    const bool current = version == kBlockVersion;
-    // A name that cannot be given fails the load; so does one the
-    // interpreter has no room for.
-    const auto name = [&](int port, const std::string& text) {
-        if (!SetPortName(port, text)) RaiseError(kErrorNoMemory);
-    };
-
-    Guard hold(lock_);
+void CSetupData::WriteBlock(platform::ArchiveWriter& out, const SetupBlock& block) {
+    out.Int32(kBlockVersion);
     for (int input = 0; input < kSetupInputs; ++input) {
-        const std::string portName = in.Text();
-        const int32_t portType = in.Int32();
-        const int32_t toolType = in.Int32();
-        double offset = 0.0;
-        std::string actionA, actionB;
-        if (current) {
-            offset = in.Double();
-            actionA = in.Text();
-            actionB = in.Text();
-        }
-        portType_[input] = portType;
-        toolType_[input] = toolType;
-        if (current) offset_[input] = offset;
-        name(input, portName);
-        if (current) {
-            actionA_[input] = std::move(actionA);
-            actionB_[input] = std::move(actionB);
+        out.Text(block.portName[input]);
+        out.Int32(block.portType[input]);
+        out.Int32(block.toolType[input]);
+        out.Double(block.offset[input]);
+        out.Text(block.actionA[input]);
+        out.Text(block.actionB[input]);
+    }
+    for (int j = 0; j < kSetupOutputs; ++j) {
+        const int port = kFirstOutputPort + j;
+        out.Text(block.portName[port]);
+        out.Int32(block.portType[port]);
+        out.Int32(block.waitSource[j]);
+        out.Text(block.direction1[j]);
+        out.Text(block.direction0[j]);
+    }
+    out.Text(block.portName[kSpareOutputPort]);
+    out.Int32(block.portType[kSpareOutputPort]);
+}
+
+void CSetupData::Serialize(platform::ArchiveWriter& out) const {
+    WriteBlock(out, Block());
+}
+
+std::optional<SetupBlock> CSetupData::ReadBlock(platform::ArchiveReader& in) {
+    const int32_t version = in.Int32();
+    if (version != kBlockVersion && version != kOldBlockVersion) return std::nullopt;
+    SetupBlock block;
+    block.current = version == kBlockVersion;
+    for (int input = 0; input < kSetupInputs; ++input) {
+        block.portName[input] = in.Text();
+        block.portType[input] = in.Int32();
+        block.toolType[input] = in.Int32();
+        if (block.current) {
+            block.offset[input] = in.Double();
+            block.actionA[input] = in.Text();
+            block.actionB[input] = in.Text();
         }
     }
     for (int j = 0; j < kSetupOutputs; ++j) {
         const int port = kFirstOutputPort + j;
-        const std::string portName = in.Text();
-        const int32_t portType = in.Int32();
-        const int32_t source = in.Int32();
-        portType_[port] = portType;
-        if (current) {
-            SetWaitSource(port, source);
-        } else {
-            // Older files held sources the driver of their day ignored.
-            waitSource_[j] = source;
-        }
-        name(port, portName);
-        if (current) {
-            const std::string direction1 = in.Text();
-            if (!direction1.empty() && !SetDirectionName1(port, direction1))
-                RaiseError(kErrorNoMemory);
-            const std::string direction0 = in.Text();
-            if (!direction0.empty() && !SetDirectionName0(port, direction0))
-                RaiseError(kErrorNoMemory);
+        block.portName[port] = in.Text();
+        block.portType[port] = in.Int32();
+        block.waitSource[j] = in.Int32();
+        if (block.current) {
+            block.direction1[j] = in.Text();
+            block.direction0[j] = in.Text();
         } else {
             in.Text();
         }
     }
-    const std::string spareName = in.Text();
-    portType_[kSpareOutputPort] = in.Int32();
-    name(kSpareOutputPort, spareName);
+    block.portName[kSpareOutputPort] = in.Text();
+    block.portType[kSpareOutputPort] = in.Int32();
+    return block;
+}
+
+void CSetupData::Apply(const SetupBlock& block) {
+    const bool current = block.current;
+    // A name that cannot be given fails the load; so does one the
+    // interpreter has no room for.
+    const auto name = [&](int port) {
+        if (!SetPortName(port, block.portName[port])) RaiseError(kErrorNoMemory);
+    };
+
+    Guard hold(lock_);
+    for (int input = 0; input < kSetupInputs; ++input) {
+        portType_[input] = block.portType[input];
+        toolType_[input] = block.toolType[input];
+        if (current) offset_[input] = block.offset[input];
+        name(input);
+        if (current) {
+            actionA_[input] = block.actionA[input];
+            actionB_[input] = block.actionB[input];
+        }
+    }
+    for (int j = 0; j < kSetupOutputs; ++j) {
+        const int port = kFirstOutputPort + j;
+        portType_[port] = block.portType[port];
+        if (current) {
+            SetWaitSource(port, block.waitSource[j]);
+        } else {
+            // Older files held sources the driver of their day ignored.
+            waitSource_[j] = block.waitSource[j];
+        }
+        name(port);
+        if (current) {
+            const std::string& direction1 = block.direction1[j];
+            if (!direction1.empty() && !SetDirectionName1(port, direction1))
+                RaiseError(kErrorNoMemory);
+            const std::string& direction0 = block.direction0[j];
+            if (!direction0.empty() && !SetDirectionName0(port, direction0))
+                RaiseError(kErrorNoMemory);
+        }
+    }
+    portType_[kSpareOutputPort] = block.portType[kSpareOutputPort];
+    name(kSpareOutputPort);
+}
+
+bool CSetupData::Serialize(platform::ArchiveReader& in) {
+    // Read and judged before the lock: the message may wait for the user.
+    const std::optional<SetupBlock> block = ReadBlock(in);
+    if (!block) {
+        platform::ShowMessage(platform::MessageKind::Information,
+                              "**** unknown setupdata version ****");
+        return false;
+    }
+    Apply(*block);
     return true;
 }
 

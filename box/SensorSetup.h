@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "LogoCore/Primitives.h"
@@ -86,6 +87,22 @@ inline constexpr int32_t kDirection1Token = 4900;  // + output index
 inline constexpr int32_t kDirection0Token = 4910;  // + output index
 inline constexpr int32_t kInputWordToken = 5000;   // + input port
 
+// The setup block of the project file as read, before any of it takes
+// effect: a project being loaded must not touch the open project's names,
+// words or the driver until the whole file has been read.
+struct SetupBlock {
+    bool current = true;  // version 4; version 3 has no offsets, actions or directions
+    std::array<std::string, kSetupPorts> portName{};
+    std::array<int32_t, kSetupPorts> portType{};
+    std::array<int32_t, kSetupInputs> toolType{};
+    std::array<double, kSetupInputs> offset{};
+    std::array<std::string, kSetupInputs> actionA{};
+    std::array<std::string, kSetupInputs> actionB{};
+    std::array<int32_t, 8> waitSource{};  // outputs A-H
+    std::array<std::string, 8> direction1{};
+    std::array<std::string, 8> direction0{};
+};
+
 // GetWaitSource out of range.
 inline constexpr int32_t kNoWaitSource = 2147483647;
 
@@ -146,6 +163,14 @@ class CSetupData {
     // given (the load then fails).
     void Serialize(platform::ArchiveWriter& out) const;
     bool Serialize(platform::ArchiveReader& in);
+    // The halves of reading and writing: the block alone, without effects
+    // (empty for an unknown version; raises platform::ArchiveEnded when it
+    // ends early), giving it to this setup (raises as Serialize does), the
+    // setup's block and writing one.
+    static std::optional<SetupBlock> ReadBlock(platform::ArchiveReader& in);
+    void Apply(const SetupBlock& block);
+    SetupBlock Block() const;
+    static void WriteBlock(platform::ArchiveWriter& out, const SetupBlock& block);
 
     // The input-event notice (main thread): for inputs 0-3 whose bit of the
     // changed mask is set, in that order, starts action A (state bit 0) or B

@@ -3,6 +3,7 @@
 #include "platform/Utf8.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -67,6 +68,10 @@ void ArchiveWriter::Byte(uint8_t value) {
     bytes_.push_back(value);
 }
 
+void ArchiveWriter::Raw(std::span<const uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+}
+
 void ArchiveWriter::Int32(int32_t value) {
     const auto bits = static_cast<uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8)
@@ -79,6 +84,18 @@ void ArchiveWriter::Double(double value) {
     std::memcpy(&bits, &value, sizeof bits);
     for (int shift = 0; shift < 64; shift += 8)
         bytes_.push_back(static_cast<uint8_t>(bits >> shift));
+}
+
+void ArchiveWriter::Doubles(std::span<const double> values) {
+    if (values.empty()) return;  // an empty vector's data may be null
+    if constexpr (std::endian::native == std::endian::little) {
+        // The file's order is the machine's: the samples of a graph go as
+        // one block.
+        const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+        bytes_.insert(bytes_.end(), bytes, bytes + values.size_bytes());
+    } else {
+        for (const double value : values) Double(value);
+    }
 }
 
 void ArchiveWriter::Text(std::string_view utf8) {
@@ -131,6 +148,17 @@ double ArchiveReader::Double() {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+void ArchiveReader::Doubles(std::span<double> values) {
+    if (values.size() > Remaining() / sizeof(double)) throw ArchiveEnded();
+    if (values.empty()) return;  // an empty vector's data may be null
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::span<const uint8_t> bytes = Take(values.size_bytes());
+        std::memcpy(values.data(), bytes.data(), bytes.size());
+    } else {
+        for (double& value : values) value = Double();
+    }
 }
 
 std::string ArchiveReader::Text() {

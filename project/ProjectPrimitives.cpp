@@ -1,7 +1,10 @@
-// Rows of the project primitives, in ascending token order. None of them has
-// an option yet, so it is 0 throughout; a handler that comes to serve several
-// tokens gives its rows distinct options then.
+// Rows of the project primitives, in ascending token order. A handler that
+// serves several tokens tells them apart by the option of its rows; rows
+// whose behaviour comes later say so when called.
 #include "project/ProjectPrimitives.h"
+
+#include "project/ObjectWords.h"
+#include "project/ProjectPrimitiveHandlers.h"
 
 namespace {
 
@@ -9,22 +12,30 @@ constexpr PrimitiveRow Fixed(int32_t token, int32_t inputs) {
     return {PrimitiveNotAvailable, token, 0, 0, inputs, inputs, inputs};
 }
 
+constexpr PrimitiveRow Row(PrimitiveHandler handler, int32_t token, int32_t inputs,
+                           int32_t option = 0) {
+    return {handler, token, 0, option, inputs, inputs, inputs};
+}
+
+constexpr int32_t kTextProjectExtension = 2107;
+constexpr int32_t kTextTextExtension = 2106;
+
 constexpr PrimitiveRow kProjectRows[] = {
     // Page objects. The reporters (colour, position, size) and deleting the
     // current object act on the current object and take no input.
     Fixed(170, 0),
-    Fixed(171, 4),
+    Row(NewObjectPrimitive, 171, 4),
     Fixed(172, 0),
     Fixed(173, 0),
-    Fixed(174, 0),
+    Row(ObjectPosition, 174, 0),
     Fixed(175, 0),
     Fixed(176, 1),
-    Fixed(177, 1),
-    Fixed(178, 1),
-    Fixed(179, 1),
+    Row(SetObjectName, 177, 1),
+    Row(SetObjectPosition, 178, 1),
+    Row(SetObjectSize, 179, 1),
     Fixed(180, 0),
     Fixed(181, 0),
-    Fixed(182, 0),
+    Row(ObjectSize, 182, 0),
 
     // Text boxes and the procedures page. The reporters (font, font size,
     // text, style, text colour) read the current text holder: no input.
@@ -32,7 +43,7 @@ constexpr PrimitiveRow kProjectRows[] = {
     Fixed(191, 0),
     Fixed(192, 0),
     Fixed(193, 0),
-    Fixed(194, 0),
+    Row(TextBoxText, 194, 0),
     Fixed(195, 1),
     Fixed(196, 1),
     Fixed(197, 1),
@@ -101,32 +112,32 @@ constexpr PrimitiveRow kProjectRows[] = {
 
     // Pages and closing the project.
     Fixed(480, 0),
-    Fixed(481, 0),
-    Fixed(482, 0),
-    Fixed(483, 1),
-    Fixed(484, 1),
-    Fixed(485, 1),
-    Fixed(486, 1),
-    Fixed(487, 1),
-    Fixed(488, 0),
-    Fixed(489, 0),
+    Row(CloseProjectPrimitive, 481, 0, 0),
+    Row(CloseProjectPrimitive, 482, 0, 1),
+    Row(RemovePagePrimitive, 483, 1),
+    Row(GetPage, 484, 1),
+    Row(ImportProcedures, 485, 1),
+    Row(ImportPictures, 486, 1),
+    Row(NamePage, 487, 1),
+    Row(NewPagePrimitive, 488, 0),
+    Row(NewProjectPrimitive, 489, 0),
 
     // Project files, directories and files.
-    Fixed(500, 1),
-    Fixed(501, 0),
-    Fixed(502, 1),
-    Fixed(503, 1),
-    Fixed(504, 1),
-    Fixed(505, 1),
-    Fixed(506, 0),
-    Fixed(507, 0),
-    Fixed(508, 0),
-    Fixed(509, 0),
-    Fixed(510, 0),
-    Fixed(511, 1),
-    Fixed(512, 1),
-    Fixed(513, 0),
-    Fixed(514, 1),
+    Row(SetDirectory, 500, 1),
+    Row(CurrentDirectory, 501, 0),
+    Row(EraseFile, 502, 1, 0),
+    Row(EraseFile, 503, 1, 1),
+    Row(OpenProjectPrimitive, 504, 1, 1),
+    Row(SaveProjectPrimitive, 505, 1, 1),
+    Row(PagesPrimitive, 506, 0),
+    Row(CurrentDirectory, 507, 0),
+    Row(ListFiles, 508, 0, kTextProjectExtension),
+    Row(ProjectNamePrimitive, 509, 0),
+    Row(SaveProjectPrimitive, 510, 0, 0),
+    Row(LockProject, 511, 1),
+    Row(SetDirectory, 512, 1),
+    Row(ListFiles, 513, 0, kTextTextExtension),
+    Row(OpenProjectPrimitive, 514, 1, 0),
 
     // Printing: each primitive names what it prints (the text, the current
     // page, all pages) in its request itself, so it takes no input.

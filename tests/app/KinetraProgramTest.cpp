@@ -87,6 +87,24 @@ TEST_F(KinetraProgram, OptionsThatCannotWorkAreRefusedWithAMessage) {
     EXPECT_NE(help.out.find("virtual (a simulated box) or (none) (no box)"), std::string::npos);
 }
 
+// The README's round trip: a project built from Logo, saved, and opened
+// again by naming it on the command line.
+TEST_F(KinetraProgram, AProjectSavedFromLogoOpensAgainAtStart) {
+    const std::string robot = (config_ / "robot").string();
+    const RunResult built = Kinetra(
+        "newobject \"slider \"speed [10 10] [150 18]\nnewpage\n"
+        "newobject \"textbox \"notes [5 5] [150 100]\n.setboxname 8 \"fan\n"
+        "saveprojectas \"" +
+            robot + "\n",
+        "--port '(none)'");
+    ASSERT_EQ(built.out, "");
+    ASSERT_EQ(built.status, 0);
+    const RunResult opened = Kinetra("print pages print objects print speed print directory\n",
+                                     "--port '(none)' '" + robot + ".KXP'");
+    EXPECT_EQ(opened.out, "[page1 page2]\n[notes speed]\n4\n" + config_.string() + "/\n");
+    EXPECT_EQ(Errors(), "");
+}
+
 // A session of the kind the README's tour shows, piped in: procedures from
 // a file, arithmetic, words and lists, loops, the error trap.
 TEST_F(KinetraProgram, ASessionOfTheLanguagePrintsWhatEachLineComputes) {

@@ -31,6 +31,24 @@ TEST(Archive, NumbersAreLittleEndian) {
     EXPECT_EQ(in.Int32(), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(in.Double(), 1.0);
     EXPECT_TRUE(in.AtEnd());
+
+    // A block of doubles is the same bytes as the doubles one by one.
+    const std::vector<double> samples = {1.0, -2.5, 1e300};
+    ArchiveWriter one, block;
+    for (double sample : samples) one.Double(sample);
+    block.Doubles(samples);
+    EXPECT_EQ(block.Bytes(), one.Bytes());
+    std::vector<double> back(3);
+    ArchiveReader all(block.Bytes());
+    all.Doubles(back);
+    EXPECT_EQ(back, samples);
+    ArchiveReader cut(Prefix(block.Bytes(), 23));
+    EXPECT_THROW(cut.Doubles(back), ArchiveEnded);
+    // None at all: an empty vector, whose data may be null, copies nothing.
+    std::vector<double> none;
+    block.Doubles(none);
+    cut.Doubles(none);
+    EXPECT_EQ(block.Bytes().size(), 24u);
 }
 
 TEST(Archive, TextLengthPrefixTakesItsThreeFormsAtTheirBoundariesAndReadsBack) {

@@ -214,7 +214,7 @@ TEST(PrimitiveTables, NumberedRowsCarryTheirStatedFields) {
         {171, 0, 4, 4, 4},
         {468, 0, 2, 2, 2},
         {489, 0, 0, 0, 0},
-        {505, 0, 1, 1, 1},
+        {505, 1, 1, 1, 1},
         {509, 0, 0, 0, 0},
         {511, 0, 1, 1, 1},
     };

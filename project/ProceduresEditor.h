@@ -1,0 +1,23 @@
+// The procedures page's editor as the document sees it. The front end owns
+// the editor; the document takes its text when saving and gives it the
+// text of each project that is opened, started or closed.
+#pragma once
+
+#include <string>
+
+class ProceduresEditor {
+  public:
+    virtual ~ProceduresEditor() = default;
+    // The page's text, line ends CR LF.
+    virtual std::string Text() = 0;
+    // The text of the project now open (line ends CR LF; empty when none):
+    // the page shows it and its procedures are defined.
+    virtual void Load(const std::string& text) = 0;
+    // A locked project's page cannot be edited.
+    virtual void SetReadOnly(bool) {}
+};
+
+// Installed by the front end at start-up; null: no editor (the document
+// then keeps the text it read).
+void SetProceduresEditor(ProceduresEditor* editor);
+ProceduresEditor* CurrentProceduresEditor();

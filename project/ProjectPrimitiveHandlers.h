@@ -1,0 +1,44 @@
+// The handlers of the project's primitives, by the file they live in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CHandleData;
+class CLogoTask;
+
+#define KINETRA_PROJECT_HANDLER(name)                                        \
+    CHandleData* name(CLogoTask* task, CHandleData** inputs, int32_t option, \
+                      const std::string& calledName)
+
+// Page objects (PageObjectPrimitives.cpp).
+KINETRA_PROJECT_HANDLER(NewObjectPrimitive);  // 171
+KINETRA_PROJECT_HANDLER(ObjectPosition);      // 174
+KINETRA_PROJECT_HANDLER(SetObjectName);       // 177
+KINETRA_PROJECT_HANDLER(SetObjectPosition);   // 178
+KINETRA_PROJECT_HANDLER(SetObjectSize);       // 179
+KINETRA_PROJECT_HANDLER(ObjectSize);          // 182
+
+// Pages (PagePrimitives.cpp).
+KINETRA_PROJECT_HANDLER(RemovePagePrimitive);  // 483
+KINETRA_PROJECT_HANDLER(GetPage);              // 484
+KINETRA_PROJECT_HANDLER(ImportProcedures);     // 485
+KINETRA_PROJECT_HANDLER(ImportPictures);       // 486
+KINETRA_PROJECT_HANDLER(NamePage);             // 487
+KINETRA_PROJECT_HANDLER(NewPagePrimitive);     // 488
+KINETRA_PROJECT_HANDLER(PagesPrimitive);       // 506
+
+// Project files, directories and files (ProjectFilePrimitives.cpp). The
+// option tells the variants of a handler apart.
+KINETRA_PROJECT_HANDLER(CloseProjectPrimitive);  // 481 (0), 482 (1)
+KINETRA_PROJECT_HANDLER(NewProjectPrimitive);    // 489
+KINETRA_PROJECT_HANDLER(SetDirectory);           // 500, 512
+KINETRA_PROJECT_HANDLER(CurrentDirectory);       // 501, 507
+KINETRA_PROJECT_HANDLER(EraseFile);              // 502 (0), 503 (1: a project)
+KINETRA_PROJECT_HANDLER(OpenProjectPrimitive);   // 504 (1: save first), 514 (0)
+KINETRA_PROJECT_HANDLER(SaveProjectPrimitive);   // 505 (1: under a new name), 510 (0)
+KINETRA_PROJECT_HANDLER(ListFiles);              // 508 (2107 projects), 513 (2106 texts)
+KINETRA_PROJECT_HANDLER(ProjectNamePrimitive);   // 509
+KINETRA_PROJECT_HANDLER(LockProject);            // 511
+
+#undef KINETRA_PROJECT_HANDLER
