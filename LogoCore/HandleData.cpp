@@ -2,6 +2,8 @@
 #include "LogoCore/HandleData.h"
 
 #include <cstring>
+#include <exception>
+#include <vector>
 
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
@@ -140,19 +142,26 @@ namespace {
 
 // Prefix order: an infix node gives its operator, then its left and right
 // parts, so the evaluator can read it back with the operator's input count.
-void Flatten(CHandleData* node, std::vector<CHandleData*>& out) {
-    if (IsCell(node) && node->Type() == kTypeInfix) {
-        if (node->InfixOperator()) {
-            Reference(node->InfixOperator());
-            out.push_back(node->InfixOperator());
+// The tree of a long argument list or sum is as deep as it is long: the
+// parts still to visit wait on a stack of our own.
+void Flatten(CHandleData* root, std::vector<CHandleData*>& out) {
+    std::vector<CHandleData*> pending{root};
+    while (!pending.empty()) {
+        CHandleData* node = pending.back();
+        pending.pop_back();
+        if (IsCell(node) && node->Type() == kTypeInfix) {
+            if (node->InfixOperator()) {
+                Reference(node->InfixOperator());
+                out.push_back(node->InfixOperator());
+            }
+            pending.push_back(node->InfixRight());
+            pending.push_back(node->InfixLeft());
+            continue;
         }
-        Flatten(node->InfixLeft(), out);
-        Flatten(node->InfixRight(), out);
-        return;
+        if (node == nullptr) continue;
+        Reference(node);
+        out.push_back(node);
     }
-    if (node == nullptr) return;
-    Reference(node);
-    out.push_back(node);
 }
 
 }  // namespace
@@ -179,8 +188,46 @@ CHandleData::~CHandleData() {
     delete name_;
 }
 
-void CHandleData::Destroy() {
-    delete this;
+namespace {
+
+// Freeing a value releases what it holds, which may free further cells: a
+// list nested a million deep would free itself a million calls deep. So
+// only the outermost free on a thread frees at once; a cell whose last
+// reference goes meanwhile waits in a chain, linked through its name slot
+// (its name has no more use), and the outermost free takes the cells in
+// turn. The stack stays flat at any depth, nothing is allocated, and a
+// shallow value costs one flag test.
+thread_local bool t_freeing = false;
+thread_local CHandleData* t_waiting = nullptr;
+
+}  // namespace
+
+void CHandleData::Free() {
+    if (t_freeing) {
+        delete name_;
+        nextWaiting_ = t_waiting;
+        t_waiting = this;
+        return;
+    }
+    t_freeing = true;
+    // A fault freeing one cell must not strand the others: the first one
+    // is raised once all are free.
+    std::exception_ptr fault;
+    for (CHandleData* cell = this; cell;) {
+        try {
+            cell->FreeValue();
+            delete cell;
+        } catch (...) {
+            if (!fault) fault = std::current_exception();
+        }
+        cell = t_waiting;
+        if (cell) {
+            t_waiting = cell->nextWaiting_;
+            cell->name_ = nullptr;
+        }
+    }
+    t_freeing = false;
+    if (fault) std::rethrow_exception(fault);
 }
 
 const std::string& CHandleData::Name() const {
