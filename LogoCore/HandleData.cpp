@@ -2,7 +2,6 @@
 #include "LogoCore/HandleData.h"
 
 #include <cstring>
-#include <exception>
 #include <vector>
 
 #include "LogoCore/LogoErrors.h"
@@ -195,14 +194,26 @@ namespace {
 // only the outermost free on a thread frees at once; a cell whose last
 // reference goes meanwhile waits in a chain, linked through its name slot
 // (its name has no more use), and the outermost free takes the cells in
-// turn. The stack stays flat at any depth, nothing is allocated, and a
-// shallow value costs one flag test.
+// turn. The stack stays flat at any depth and nothing is allocated; a
+// number or a word, which holds no cells, is freed at once.
 thread_local bool t_freeing = false;
 thread_local CHandleData* t_waiting = nullptr;
 
 }  // namespace
 
 void CHandleData::Free() {
+    switch (Type()) {
+        case kTypeList:
+        case kTypeVariable:
+        case kTypeInfix:
+        case kTypeCall:
+        case kTypeProcedure:
+            break;
+        default:  // a value that holds no cells frees nothing more
+            FreeValue();
+            delete this;
+            return;
+    }
     if (t_freeing) {
         delete name_;
         nextWaiting_ = t_waiting;
@@ -210,24 +221,21 @@ void CHandleData::Free() {
         return;
     }
     t_freeing = true;
-    // A fault freeing one cell must not strand the others: the first one
-    // is raised once all are free.
-    std::exception_ptr fault;
-    for (CHandleData* cell = this; cell;) {
-        try {
-            cell->FreeValue();
-            delete cell;
-        } catch (...) {
-            if (!fault) fault = std::current_exception();
-        }
-        cell = t_waiting;
-        if (cell) {
+    try {
+        FreeValue();
+        delete this;
+        while (CHandleData* cell = t_waiting) {
             t_waiting = cell->nextWaiting_;
             cell->name_ = nullptr;
+            cell->FreeValue();
+            delete cell;
         }
+    } catch (...) {
+        // Cells still waiting go with the thread's next free.
+        t_freeing = false;
+        throw;
     }
     t_freeing = false;
-    if (fault) std::rethrow_exception(fault);
 }
 
 const std::string& CHandleData::Name() const {

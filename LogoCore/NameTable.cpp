@@ -270,14 +270,15 @@ void DeclareVariableName(std::string_view name, int32_t state) {
 
 namespace {
 
-// Counts, for each candidate, how often the bodies of the candidates refer
-// to it (inside infix and call nodes too). An infix tree is as deep as its
-// line is long: the parts still to visit wait on a stack of our own.
-void CountReferences(CHandleData* item, const std::unordered_set<CHandleData*>& candidates,
+// Counts, for each candidate, how often the procedure's body refers to it
+// (inside infix and call nodes too). An infix tree is as deep as its line
+// is long: the parts still to visit wait on a stack of our own.
+void CountReferences(const CLogoProcedure& procedure,
+                     const std::unordered_set<CHandleData*>& candidates,
                      std::unordered_map<CHandleData*, int32_t>& counts) {
-    std::vector<CHandleData*> pending{item};
+    std::vector<CHandleData*> pending(procedure.Body(), procedure.Body() + procedure.BodyLength());
     while (!pending.empty()) {
-        item = pending.back();
+        CHandleData* item = pending.back();
         pending.pop_back();
         if (!IsCell(item)) continue;
         if (candidates.count(item)) ++counts[item];
@@ -316,10 +317,8 @@ void RemoveProcedures() {
     for (bool changed = true; changed;) {
         std::unordered_map<CHandleData*, int32_t> internal;
         for (CHandleData* cell : candidates) {
-            if (cell->Type() != kTypeProcedure) continue;
-            CLogoProcedure* procedure = cell->Procedure();
-            for (int32_t i = 0; i < procedure->BodyLength(); ++i)
-                CountReferences(procedure->Body()[i], candidates, internal);
+            if (cell->Type() == kTypeProcedure)
+                CountReferences(*cell->Procedure(), candidates, internal);
         }
         changed = false;
         for (auto it = candidates.begin(); it != candidates.end();) {
