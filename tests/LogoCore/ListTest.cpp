@@ -139,3 +139,21 @@ TEST(LogoList, AListNestedAMillionDeepIsHandledLikeAnyOther) {
     EXPECT_EQ(RunLogo("make \"copy 0 make \"deep 0 print :deep"), "0\r\n");
     EXPECT_EQ(a->Count(), 1) << "every level was freed";
 }
+
+// Tasks letting go of lists that share a deep tail at once: each frees its
+// own levels, and whichever lets go of the tail last frees it too.
+TEST(LogoList, ConcurrencyOfTasksFreeingListsThatShareADeepTail) {
+    constexpr int kDepth = 10000;
+    CellRef a = Word("a");
+    CellRef tail = ListOf({a.get()});
+    for (int i = 0; i < kDepth; ++i) tail = ListOf({tail.get()});
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([own = ListOf({tail.get()})]() mutable {
+            for (int i = 0; i < kDepth; ++i) own = ListOf({own.get()});
+            own.reset();
+        });
+    tail.reset();
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(a->Count(), 1);
+}
