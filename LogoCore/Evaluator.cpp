@@ -116,10 +116,12 @@ CHandleData* EvaluateVariable(CHandleData* item, CLogoTask* task) {
     return variable;  // the scope's cell: never changed in place, so it may be shared
 }
 
-CHandleData* EvaluateInfix(CHandleData* node, CLogoTask* task, InputStream* stream) {
+// One infix node whose left side is worked out: its right side, then the
+// operator on both. Adopts the left value.
+CHandleData* ApplyInfix(CHandleData* node, CHandleData* left, CLogoTask* task,
+                        InputStream* stream) {
     CHandleData* op = node->InfixOperator();
-    if (!op) return Evaluate(node->InfixLeft(), task, nullptr, false);
-    CHandleData* left = Evaluate(node->InfixLeft(), task, nullptr, false);
+    if (!op) return left;  // an argument holder: only its left side counts
     if (!left) RaiseError(-18, {op->Name(), NameOf(node->InfixLeft())});
     CHandleData* right;
     try {
@@ -134,6 +136,27 @@ CHandleData* EvaluateInfix(CHandleData* node, CLogoTask* task, InputStream* stre
     }
     CHandleData* inputs[] = {left, right, nullptr};
     return CallHandler(op, task, inputs);
+}
+
+// A line of a + b + c ... nests to the left as deep as it is long, so the
+// left spine is walked with a stack of our own: the line's length never
+// meets the thread's stack. Right sides nest only as deep as the reader's
+// stack lets them, and are evaluated by recursion. Only the outermost
+// node's right side may take inputs from the stream.
+CHandleData* EvaluateInfix(CHandleData* node, CLogoTask* task, InputStream* stream) {
+    std::vector<CHandleData*> spine;  // the nodes below this one, outermost first
+    CHandleData* innermost = node;
+    for (CHandleData* left = node->InfixLeft(); IsCell(left) && left->Type() == kTypeInfix;
+         left = left->InfixLeft()) {
+        if (IsError(left)) RaiseShared(left);
+        CheckRunnable(task);
+        spine.push_back(left);
+        innermost = left;
+    }
+    CHandleData* value = Evaluate(innermost->InfixLeft(), task, nullptr, false);
+    for (auto at = spine.rbegin(); at != spine.rend(); ++at)
+        value = ApplyInfix(*at, value, task, nullptr);
+    return ApplyInfix(node, value, task, stream);
 }
 
 // Collects a procedure's inputs and runs it. Inside parentheses the
@@ -291,13 +314,11 @@ std::string PrintedText(CHandleData* value, bool quoted) {
         case kTypeString:
             return quoted ? "\"|" + value->Text() + "|" : value->Text();
         case kTypeList: {
-            std::string text = "[";
-            CLogoList* list = value->ListValue();
-            for (std::size_t i = 0; i < list->Size(); ++i) {
-                if (i) text += ' ';
-                text += PrintedText(list->ElementAt(i), quoted);
-            }
-            return text + "]";
+            std::string text;
+            value->ListValue()->AppendText(text, quoted, [](CHandleData* item, bool quotedItem) {
+                return PrintedText(item, quotedItem);
+            });
+            return text;
         }
         case kTypeBoolean:
             return (quoted ? "\"" : "") +

@@ -2,6 +2,7 @@
 #include "LogoCore/HandleData.h"
 
 #include <cstring>
+#include <vector>
 
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
@@ -140,19 +141,26 @@ namespace {
 
 // Prefix order: an infix node gives its operator, then its left and right
 // parts, so the evaluator can read it back with the operator's input count.
-void Flatten(CHandleData* node, std::vector<CHandleData*>& out) {
-    if (IsCell(node) && node->Type() == kTypeInfix) {
-        if (node->InfixOperator()) {
-            Reference(node->InfixOperator());
-            out.push_back(node->InfixOperator());
+// The tree of a long argument list or sum is as deep as it is long: the
+// parts still to visit wait on a stack of our own.
+void Flatten(CHandleData* root, std::vector<CHandleData*>& out) {
+    std::vector<CHandleData*> pending{root};
+    while (!pending.empty()) {
+        CHandleData* node = pending.back();
+        pending.pop_back();
+        if (IsCell(node) && node->Type() == kTypeInfix) {
+            if (node->InfixOperator()) {
+                Reference(node->InfixOperator());
+                out.push_back(node->InfixOperator());
+            }
+            pending.push_back(node->InfixRight());
+            pending.push_back(node->InfixLeft());
+            continue;
         }
-        Flatten(node->InfixLeft(), out);
-        Flatten(node->InfixRight(), out);
-        return;
+        if (node == nullptr) continue;
+        Reference(node);
+        out.push_back(node);
     }
-    if (node == nullptr) return;
-    Reference(node);
-    out.push_back(node);
 }
 
 }  // namespace
@@ -179,8 +187,55 @@ CHandleData::~CHandleData() {
     delete name_;
 }
 
-void CHandleData::Destroy() {
-    delete this;
+namespace {
+
+// Freeing a value releases what it holds, which may free further cells: a
+// list nested a million deep would free itself a million calls deep. So
+// only the outermost free on a thread frees at once; a cell whose last
+// reference goes meanwhile waits in a chain, linked through its name slot
+// (its name has no more use), and the outermost free takes the cells in
+// turn. The stack stays flat at any depth and nothing is allocated; a
+// number or a word, which holds no cells, is freed at once.
+thread_local bool t_freeing = false;
+thread_local CHandleData* t_waiting = nullptr;
+
+}  // namespace
+
+void CHandleData::Free() {
+    switch (Type()) {
+        case kTypeList:
+        case kTypeVariable:
+        case kTypeInfix:
+        case kTypeCall:
+        case kTypeProcedure:
+            break;
+        default:  // a value that holds no cells frees nothing more
+            FreeValue();
+            delete this;
+            return;
+    }
+    if (t_freeing) {
+        delete name_;
+        nextWaiting_ = t_waiting;
+        t_waiting = this;
+        return;
+    }
+    t_freeing = true;
+    try {
+        FreeValue();
+        delete this;
+        while (CHandleData* cell = t_waiting) {
+            t_waiting = cell->nextWaiting_;
+            cell->name_ = nullptr;
+            cell->FreeValue();
+            delete cell;
+        }
+    } catch (...) {
+        // Cells still waiting go with the thread's next free.
+        t_freeing = false;
+        throw;
+    }
+    t_freeing = false;
 }
 
 const std::string& CHandleData::Name() const {

@@ -143,9 +143,10 @@ class CHandleData {
     void AddCount() { count_.fetch_add(1, std::memory_order_relaxed); }
     int32_t DropCount() { return count_.fetch_sub(1, std::memory_order_acq_rel) - 1; }
 
-    // Destroys a cell whose value was freed; only Release and the
-    // containers' teardown call it.
-    void Destroy();
+    // Frees the value, then destroys the cell; only Release calls it, when
+    // the last reference goes. Never deeper than one value on the stack:
+    // see HandleData.cpp.
+    void Free();
 
   private:
     ~CHandleData();
@@ -183,7 +184,10 @@ class CHandleData {
     std::atomic<int32_t> state_{kStateUser};
     std::atomic<int32_t> type_{kTypeEmpty};
     std::atomic<int32_t> count_{1};
-    std::string* name_ = nullptr;  // null for the empty name: most cells have none
+    union {
+        std::string* name_ = nullptr;  // null for the empty name: most cells have none
+        CHandleData* nextWaiting_;     // while it waits to be freed
+    };
     Value value_{};
 };
 

@@ -29,8 +29,7 @@ void Release(CHandleData* h) {
         if (NameTable().IsListed(h)) return;
         if (h->DropCount() > 0) return;  // someone took a reference meanwhile
     }
-    h->FreeValue();
-    h->Destroy();
+    h->Free();
 }
 
 ReleaseAtEnd::~ReleaseAtEnd() noexcept(false) {

@@ -93,12 +93,55 @@ void CLogoList::SetState(int32_t state, bool recursive, int32_t onlyIf) {
 }
 
 std::string CLogoList::ListToString(bool release, bool quoted, std::size_t firstIndex) {
-    std::string text = "[";
-    for (std::size_t i = firstIndex, n = Size(); i < n; ++i) {
-        if (i > firstIndex) text += ' ';
-        text += GetString(GetAt(i), true, quoted);
+    std::string text;
+    try {
+        AppendText(
+            text, quoted,
+            [](CHandleData* item, bool quotedItem) { return GetString(item, false, quotedItem); },
+            firstIndex);
+    } catch (...) {
+        if (release) Release();
+        throw;
     }
-    text += ']';
     if (release) Release();
     return text;
+}
+
+// A list may nest deeper than any thread's stack: the lists being written
+// wait on a stack of our own, each with the index of its next element.
+// Each nested list is kept alive by the element that holds it, and lists
+// never change once filled.
+void CLogoList::AppendText(std::string& text, bool quoted, ItemText itemText,
+                           std::size_t firstIndex) const {
+    struct Open {
+        CHandleData* const* items;
+        std::size_t size;
+        std::size_t next;
+    };
+    std::vector<Open> outer;
+    Open at{Items(), Size(), firstIndex};
+    bool first = true;
+    text += '[';
+    for (;;) {
+        if (at.next >= at.size) {
+            text += ']';
+            if (outer.empty()) return;
+            at = outer.back();
+            outer.pop_back();
+            first = false;
+            continue;
+        }
+        if (!first) text += ' ';
+        first = false;
+        CHandleData* item = at.items[at.next++];
+        if (IsCell(item) && item->Type() == kTypeList) {
+            outer.push_back(at);
+            const CLogoList& inner = *item->ListValue();
+            at = {inner.Items(), inner.Size(), 0};
+            first = true;
+            text += '[';
+            continue;
+        }
+        text += itemText(item, quoted);
+    }
 }

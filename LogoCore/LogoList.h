@@ -54,6 +54,11 @@ class CLogoList {
 
     // "[" elements from firstIndex on, one blank apart, "]".
     std::string ListToString(bool release, bool quoted, std::size_t firstIndex = 0);
+    // The same text appended: an element that is a list written the same
+    // way, at any depth, and every other element as itemText gives it.
+    using ItemText = std::string (*)(CHandleData* item, bool quoted);
+    void AppendText(std::string& text, bool quoted, ItemText itemText,
+                    std::size_t firstIndex = 0) const;
 
   private:
     ~CLogoList();

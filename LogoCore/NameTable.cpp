@@ -270,20 +270,26 @@ void DeclareVariableName(std::string_view name, int32_t state) {
 
 namespace {
 
-// Counts, for each candidate, how often the bodies of the candidates refer
-// to it (inside infix and call nodes too).
-void CountReferences(CHandleData* item, const std::unordered_set<CHandleData*>& candidates,
+// Counts, for each candidate, how often the procedure's body refers to it
+// (inside infix and call nodes too). An infix tree is as deep as its line
+// is long: the parts still to visit wait on a stack of our own.
+void CountReferences(const CLogoProcedure& procedure,
+                     const std::unordered_set<CHandleData*>& candidates,
                      std::unordered_map<CHandleData*, int32_t>& counts) {
-    if (!IsCell(item)) return;
-    if (candidates.count(item)) ++counts[item];
-    if (item->Type() == kTypeInfix) {
-        CountReferences(item->InfixOperator(), candidates, counts);
-        CountReferences(item->InfixLeft(), candidates, counts);
-        CountReferences(item->InfixRight(), candidates, counts);
-    } else if (item->Type() == kTypeCall) {
-        CountReferences(item->Callee(), candidates, counts);
-        for (CHandleData* const* a = item->CallArguments(); a && *a; ++a)
-            CountReferences(*a, candidates, counts);
+    std::vector<CHandleData*> pending(procedure.Body(), procedure.Body() + procedure.BodyLength());
+    while (!pending.empty()) {
+        CHandleData* item = pending.back();
+        pending.pop_back();
+        if (!IsCell(item)) continue;
+        if (candidates.count(item)) ++counts[item];
+        if (item->Type() == kTypeInfix) {
+            pending.push_back(item->InfixOperator());
+            pending.push_back(item->InfixLeft());
+            pending.push_back(item->InfixRight());
+        } else if (item->Type() == kTypeCall) {
+            pending.push_back(item->Callee());
+            for (CHandleData* const* a = item->CallArguments(); a && *a; ++a) pending.push_back(*a);
+        }
     }
 }
 
@@ -307,10 +313,8 @@ void CollectRetired() {
     for (bool changed = true; changed;) {
         std::unordered_map<CHandleData*, int32_t> internal;
         for (CHandleData* cell : candidates) {
-            if (cell->Type() != kTypeProcedure) continue;
-            CLogoProcedure* procedure = cell->Procedure();
-            for (int32_t i = 0; i < procedure->BodyLength(); ++i)
-                CountReferences(procedure->Body()[i], candidates, internal);
+            if (cell->Type() == kTypeProcedure)
+                CountReferences(*cell->Procedure(), candidates, internal);
         }
         changed = false;
         for (auto it = candidates.begin(); it != candidates.end();) {

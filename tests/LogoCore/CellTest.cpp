@@ -45,7 +45,7 @@ TEST(CellReferences, PrimitivesAreNotCountedAndDeletedCellsAreInternalErrors) {
     EXPECT_EQ(InternalErrorOf([&] { GetString(cell, false); }),
               "Tried to access a DELETED handle in GetString()");
     EXPECT_EQ(cell->Count(), 1);
-    cell->Destroy();
+    cell->Free();
 }
 
 // Setting a variable never changes a value that others share; copies take

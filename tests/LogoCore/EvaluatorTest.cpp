@@ -113,6 +113,24 @@ TEST_F(EvaluatorTest, RunawayRecursionIsAnErrorNotACrash) {
     EXPECT_NE(error.find(Message(-67).substr(0, 20)), std::string::npos) << error;
 }
 
+// An infix chain or an argument list nests as deep as its line is long:
+// a line of any length runs and is freed, a procedure made of one is let
+// go of when the page is read again, and later lines run.
+TEST_F(EvaluatorTest, ALineOfAnyLengthEndsInAValue) {
+    constexpr int kTerms = 200000;
+    std::string sum = "1", ones = "1";
+    for (int i = 1; i < kTerms; ++i) {
+        sum += " + 1";
+        ones += " 1";
+    }
+    const std::string total = std::to_string(kTerms) + "\r\n";
+    EXPECT_EQ(Printed("print " + sum + " print 2 * 3 - 1"), total + "5\r\n");
+    EXPECT_EQ(Printed("print (sum " + ones + ")"), total);
+    DEFINE("to long\noutput " + sum + "\nend\n");
+    DEFINE("to short\nend\n");
+    EXPECT_EQ(Printed("print 2 * 3 - 1"), "5\r\n");
+}
+
 TEST_F(EvaluatorTest, ARedefinedProcedureKeepsCallersCompiledBeforeAndGoesWithThem) {
     // The old greet calls itself, so its body holds its own entry: once the
     // code that still calls it is gone, nothing but that cycle holds it.

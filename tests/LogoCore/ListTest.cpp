@@ -6,10 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "CoreVocabulary.h"
 #include "LogoCore/CellTestSupport.h"
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
+#include "LogoCore/VariableList.h"
 
 namespace {
 
@@ -116,4 +118,42 @@ TEST(LogoList, ConcurrencyOfTasksPuttingInFrontOfOneList) {
     shared->Release();
     empty->Release();
     EXPECT_EQ(base.get()->Count(), 1);
+}
+
+// A list nested far deeper than any thread's stack is freed, written,
+// compared, copied and counted without running out of stack; this runs on
+// the test's own thread, whose stack is the smallest.
+TEST(LogoList, AListNestedAMillionDeepIsHandledLikeAnyOther) {
+    UseCoreVocabulary();
+    constexpr int kDepth = 1000000;
+    CellRef a = Word("a");
+    CellRef deep = ListOf({a.get()});
+    for (int i = 0; i < kDepth; ++i) deep = ListOf({deep.get()});
+    SetVariable(GlobalScope(), ":deep", deep.release(), kStateGlobal);
+
+    const std::string text = std::string(kDepth + 1, '[') + "a" + std::string(kDepth + 1, ']');
+    EXPECT_TRUE(RunLogo("print :deep") == text + "\r\n");
+    EXPECT_EQ(RunLogo("make \"copy :deep print count :copy print :copy = [[a]]"), "1\r\nfalse\r\n");
+    // An unused value is named in the error by its printed text (cut short).
+    EXPECT_NE(RunLogo(":deep 1").find(text.substr(0, 1000)), std::string::npos);
+    EXPECT_EQ(RunLogo("make \"copy 0 make \"deep 0 print :deep"), "0\r\n");
+    EXPECT_EQ(a->Count(), 1) << "every level was freed";
+}
+
+// Tasks letting go of lists that share a deep tail at once: each frees its
+// own levels, and whichever lets go of the tail last frees it too.
+TEST(LogoList, ConcurrencyOfTasksFreeingListsThatShareADeepTail) {
+    constexpr int kDepth = 10000;
+    CellRef a = Word("a");
+    CellRef tail = ListOf({a.get()});
+    for (int i = 0; i < kDepth; ++i) tail = ListOf({tail.get()});
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([own = ListOf({tail.get()})]() mutable {
+            for (int i = 0; i < kDepth; ++i) own = ListOf({own.get()});
+            own.reset();
+        });
+    tail.reset();
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(a->Count(), 1);
 }
