@@ -39,19 +39,6 @@ CHandleData* MakeReal(double value) {
     return DefineReal("", RoundReal(value), kStateTemp);
 }
 
-// Holds the caller's reference to a list until the handler ends.
-class ListHold {
-  public:
-    explicit ListHold(CLogoList* list) : list_(list) {}
-    ~ListHold() { list_->Release(); }
-    ListHold(const ListHold&) = delete;
-    ListHold& operator=(const ListHold&) = delete;
-    CLogoList* operator->() const { return list_; }
-
-  private:
-    CLogoList* list_;
-};
-
 // Sum (60), difference (61), product (62), quotient (63) and remainder (64),
 // prefix and infix: the first input, then each further one folded in.
 CHandleData* Arithmetic(CLogoTask*, CHandleData** inputs, int32_t option,
@@ -131,7 +118,7 @@ CHandleData* OfList(CLogoTask*, CHandleData** inputs, int32_t option,
                     const std::string& calledName) {
     HandlerInputs in(inputs);
     if (option != 67 && option != 72 && option != 73) RaiseBadOption(calledName);
-    ListHold list(GetList(in[0], false));
+    ListReference list(GetList(in[0], false));
     if (list->Size() == 0) RaiseWrongInput(calledName, in[0]);
     double sum = 0;
     double largest = -2147483648.0;

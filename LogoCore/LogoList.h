@@ -79,3 +79,18 @@ class CLogoList {
     std::atomic<std::size_t> front_{0};
     std::atomic<int32_t> count_{1};
 };
+
+// Holds one reference to a list and lets it go at the end of the scope,
+// however the scope is left.
+class ListReference {
+  public:
+    explicit ListReference(CLogoList* list) : list_(list) {}
+    ~ListReference() { list_->Release(); }
+    ListReference(const ListReference&) = delete;
+    ListReference& operator=(const ListReference&) = delete;
+    CLogoList* operator->() const { return list_; }
+    CLogoList* Get() const { return list_; }
+
+  private:
+    CLogoList* list_;
+};

@@ -73,19 +73,6 @@ std::string ItemName(CHandleData* item, const std::string& calledName) {
     return name;
 }
 
-class ListReference {
-  public:
-    explicit ListReference(CLogoList* list) : list_(list) {}
-    ~ListReference() { list_->Release(); }
-    ListReference(const ListReference&) = delete;
-    ListReference& operator=(const ListReference&) = delete;
-    CLogoList* operator->() const { return list_; }
-    CLogoList* Get() const { return list_; }
-
-  private:
-    CLogoList* list_;
-};
-
 // Puts the whole saved selection back however the run ends.
 class SelectionRestorer {
   public:

@@ -17,20 +17,6 @@ bool NeedsBars(const std::string& name) {
     return name.find_first_of(" \t") != std::string::npos;
 }
 
-// Holds a list's reference until the value is made of it.
-class OwnedList {
-  public:
-    explicit OwnedList(CLogoList* list) : list_(list) {}
-    ~OwnedList() { list_->Release(); }
-    OwnedList(const OwnedList&) = delete;
-    OwnedList& operator=(const OwnedList&) = delete;
-    CLogoList* operator->() const { return list_; }
-    CLogoList* Get() const { return list_; }
-
-  private:
-    CLogoList* list_;
-};
-
 }  // namespace
 
 std::shared_ptr<CKinetraDoc> OpenDocumentFor(const std::string& calledName) {
@@ -64,13 +50,13 @@ std::pair<int32_t, int32_t> NumberPair(CHandleData* input, const std::string& ca
 }
 
 CHandleData* NameList(const std::vector<std::string>& names) {
-    const OwnedList list(new CLogoList());
+    const ListReference list(new CLogoList());
     for (const std::string& name : names) list->Adopt(MakeWord(NeedsBars(name) ? Bar(name) : name));
     return MakeListValue(list.Get());
 }
 
 CHandleData* NumberList(std::initializer_list<int32_t> numbers) {
-    const OwnedList list(new CLogoList());
+    const ListReference list(new CLogoList());
     for (const int32_t number : numbers) list->Adopt(MakeInteger(number));
     return MakeListValue(list.Get());
 }

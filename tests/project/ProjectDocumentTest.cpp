@@ -10,6 +10,7 @@
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/NameTable.h"
 #include "LogoTestPrimitives.h"
+#include "ProjectTestSupport.h"
 #include "box/BoxPrimitives.h"
 #include "project/KinetraDoc.h"
 #include "project/ProjectNames.h"
@@ -47,18 +48,7 @@ TEST(ProjectNames, RemovingAnAbsentNameFails) {
     EXPECT_EQ(WithLineEnd(ErrorTextOf([&] { names.Remove("lamp"); })), Message(-19));
 }
 
-class ProjectDocument : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        UseVocabulary({CorePrimitiveFamily(), BoxPrimitiveFamily(), ProjectPrimitiveFamily()});
-        doc_ = CKinetraDoc::NewProject();
-    }
-    void TearDown() override {
-        doc_.reset();
-        CKinetraDoc::CloseProject();
-    }
-    std::shared_ptr<CKinetraDoc> doc_;
-};
+class ProjectDocument : public ProjectTest {};
 
 TEST_F(ProjectDocument, ReservesProceduresForTheProceduresPage) {
     const auto found = doc_->LookupName("procedures");
