@@ -89,12 +89,14 @@ class PosixSerialPort final : public SerialPort {
 PosixSerialPort::~PosixSerialPort() {
     // close() waits for unsent output to drain, for up to half a minute on
     // a serial driver. Give the few bytes that may be queued (the link's
-    // last command) a moment, then drop what is still there.
+    // last command) a moment, then drop what is still there. Only then: on
+    // a pseudo-terminal the queue reads empty while the bytes are still on
+    // their way to the other side, and a flush would drop them there.
     const auto giveUp = Clock::now() + std::chrono::milliseconds(100);
     int queued = 0;
     while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    tcflush(fd_, TCOFLUSH);
+    if (queued > 0) tcflush(fd_, TCOFLUSH);
     // The exclusive flag outlives this descriptor while anyone else holds
     // the tty open.
     ioctl(fd_, TIOCNXCL);
