@@ -141,6 +141,7 @@ void ReadThreadBody() {
         // A priority the system refuses leaves the thread as it is.
         platform::SetThreadPriority(threads.inputPriority.load());
         if (ControlBox_Logon()) {
+            Link().everLoggedOn = true;
             Link().errorReported = false;
             threads.sync.Resume();
             RunFrameLoop();
@@ -258,8 +259,13 @@ void ControlBox_LinkLost() {
         ControlBox_SendCommand(kLinkEnd);
         link.notReady = true;
         link.errorReported = true;
-        platform::PostThreadMessage(link.mainThread.load(),
-                                    {kBoxMessage, kErrorStyle, kTextLinkLost});
+        // A box that never answered since the user chose the port was not
+        // lost: the user learns which ports there are instead.
+        if (link.everLoggedOn.load())
+            platform::PostThreadMessage(link.mainThread.load(),
+                                        {kBoxMessage, kErrorStyle, kTextLinkLost});
+        else
+            PostErrorText(NoBoxAnswerText(ControlBox_PortName(), platform::ListSerialDevices()));
     }
     ControlBox_SendCommand(kLinkEnd);
     link.notReady = true;

@@ -50,8 +50,19 @@ void ControlBox_SetInputSetting(int inputIndex, int v);
 int32_t ControlBox_OutputState(int id);
 
 // The open's reset of every output: state unknown, power 8, timed by time,
-// no timed output running.
+// no timed output running, and nothing remembered of what the program set.
+// (A reopen after a lost link keeps it all.)
 void ResetOutputs();
+
+// The logon's last step, under LinkLock once logged on: brings the box to
+// what the program last set, whether the box heard it or not: every output
+// on or off (off when never switched on), and the power levels,
+// directions, pulse modes and input settings that were set.
+void ControlBox_RestoreOutputs();
+
+// Outputs whose timed switch-on ended without its off reaching the box (the
+// link went): the program wants them off.
+void ControlBox_RememberOff(uint8_t mask);
 
 // "Bad output ID (%d)": shown, then the program ends.
 [[noreturn]] void ControlBox_BadOutputId(int id);
