@@ -32,7 +32,6 @@ constexpr int kSyncMilliseconds = 2000;
 constexpr int kMonitorMilliseconds = 1000;
 constexpr int kReconnectMilliseconds = 3000;
 constexpr uint8_t kSyncCommand = 0x02;
-constexpr uint8_t kLinkEnd = 0x70;
 constexpr int32_t kTextLinkLost = 1502;
 constexpr int32_t kNormalPriority = 0;
 constexpr int32_t kMostBells = 20;
@@ -256,7 +255,7 @@ void ControlBox_LinkLost() {
     LinkState& link = Link();
     if (threads.closing || !link.port) return;
     if (!link.errorReported.load()) {
-        ControlBox_SendCommand(kLinkEnd);
+        ControlBox_SendLinkEnd();
         link.notReady = true;
         link.errorReported = true;
         // A box that never answered since the user chose the port was not
@@ -267,7 +266,7 @@ void ControlBox_LinkLost() {
         else
             PostErrorText(NoBoxAnswerText(ControlBox_PortName(), platform::ListSerialDevices()));
     }
-    ControlBox_SendCommand(kLinkEnd);
+    ControlBox_SendLinkEnd();
     link.notReady = true;
     threads.sync.Stop();
     threads.monitor.Stop();

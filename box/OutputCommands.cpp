@@ -35,6 +35,7 @@ constexpr uint8_t kPowerLevelMask = 0xB0;  // + level - 1
 constexpr uint8_t kInputSetting = 0xD0;    // + v
 constexpr uint8_t kPulseB = 0xE0;
 constexpr uint8_t kPulseA = 0xE8;
+constexpr uint8_t kLinkEnd = 0x70;
 
 constexpr int kFullPower = 8;
 
@@ -158,6 +159,13 @@ bool ControlBox_SendPair(uint8_t command, uint8_t argument) {
     if (!Gate()) return false;
     const uint8_t bytes[2] = {command, argument};
     return Write(bytes, 2);
+}
+
+void ControlBox_SendLinkEnd() {
+    if (!Gate()) return;
+    LinkState& link = Link();
+    std::lock_guard<std::recursive_mutex> hold(link.linkLock);
+    if (link.port) link.port->Write(&kLinkEnd, 1, WriteTimeout(1));
 }
 
 void ControlBox_BadOutputId(int id) {

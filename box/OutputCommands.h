@@ -23,6 +23,10 @@ bool ControlBox_SendByte(uint8_t byte);
 bool ControlBox_SendCommand(uint8_t byte);
 // A command and its argument in one write, gated like ControlBox_SendCommand.
 bool ControlBox_SendPair(uint8_t command, uint8_t argument);
+// The link-end byte of a lost link, gated the same. The box is most likely
+// gone (an unplugged adapter fails every write): the user hears of the
+// loss, and nothing of this byte.
+void ControlBox_SendLinkEnd();
 
 // Switches one output; false when the remembered state made the byte
 // unnecessary. A bad id ends the program.

@@ -82,6 +82,20 @@ TEST_F(Reconnect, ALinkLostAgainAfterItsReturnIsToldAgain) {
     }));
 }
 
+// An unplugged adapter fails every write: the link-end byte's failure is
+// no second message.
+TEST_F(Reconnect, APortThatIsGoneIsToldInOneMessage) {
+    auto fake = OpenFake();
+    fake->Feed(ReplyBytes());
+    ASSERT_TRUE(Eventually(LoggedOn));
+    fake->FailWrites(true);
+    fake->EndInput();
+    std::vector<Notice> seen;
+    ASSERT_TRUE(WaitForLinkLost(1, &seen));
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(Messages().empty());
+}
+
 // The cable comes back in the middle of a reconnect's logon, after the box
 // missed its RELEASE: the box, never logged off, streams frames, and the
 // logon must not skip them for ever.
