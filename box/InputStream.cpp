@@ -114,9 +114,11 @@ bool ControlBox_DecodeFrameAt(const uint8_t* frame, uint32_t stamp) {
     // Slots 0 and 1 have no trustworthy predecessor after the open's reset.
     if (w > 1) NoteMissedFrames(ring, stamp, previous.stamp.load(kRelaxed));
     Link().notReady.store((frame[0] & kNotReadyBit) != 0);
-    ControlBox_CheckTimedOutputs(w);
     ring.writeIndex.store((w + 1) % kSampleSlots, std::memory_order_release);
     ring.hasFrame.store(true, std::memory_order_release);
+    // After the slot is published: a task that a timed output's end
+    // releases reads the readings that ended it, not those before.
+    ControlBox_CheckTimedOutputs(w);
 
     if (changedMask != 0)
         platform::PostThreadMessage(Link().mainThread.load(),
