@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int32_t kTextNoPort = 1002;
+constexpr int32_t kTextNoBoxAnswered = 1503;
+constexpr int32_t kTextNoSerialPorts = 1504;
 constexpr uint8_t kLinkEnd = 0x70;
 constexpr const char* kVirtualEntry = "virtual";
 
@@ -63,8 +65,10 @@ bool Readable(const std::string& name) {
 }
 
 // The open, under the open/close lock. A given port takes the place of the
-// named one.
-int32_t OpenHeld(const std::string& name, std::unique_ptr<platform::SerialPort> given) {
+// named one. A fresh open (the user's) starts the outputs' memory afresh; a
+// reopen after a lost link keeps what the program set, for the logon to
+// restore.
+int32_t OpenHeld(const std::string& name, std::unique_ptr<platform::SerialPort> given, bool fresh) {
     if (!Readable(name)) return kOpenBadName;
     LinkState& link = Link();
     if (link.portOpen.load()) return kOpenAlreadyOpen;
@@ -81,10 +85,13 @@ int32_t OpenHeld(const std::string& name, std::unique_ptr<platform::SerialPort> 
     // Left set by a lost link; no command may go out before the new logon.
     link.loggedOn = false;
     ResetSampleRing();
-    ResetOutputs();
-    // The reset put every wait source back to time; the open project's
-    // choices hold across a reconnect.
-    if (auto setup = ActiveSetup()) setup->ApplyWaitSources();
+    if (fresh) {
+        link.everLoggedOn = false;
+        ResetOutputs();
+        // The reset put every wait source back to time: the open project's
+        // choices.
+        if (auto setup = ActiveSetup()) setup->ApplyWaitSources();
+    }
 
     if (!given) {
         if (name.empty() || name == NoPortEntry()) return kOpenCannotOpen;
@@ -130,14 +137,14 @@ constexpr OpenErrorText kOpenErrorTexts[] = {
 
 int32_t ControlBox_Open(const std::string& portName) {
     std::lock_guard<std::mutex> hold(State().lock);
-    return OpenHeld(portName, nullptr);
+    return OpenHeld(portName, nullptr, true);
 }
 
 int32_t ControlBox_OpenPort(const std::string& portName,
                             std::unique_ptr<platform::SerialPort> port) {
     std::lock_guard<std::mutex> hold(State().lock);
     if (!port) return kOpenCannotOpen;
-    return OpenHeld(portName, std::move(port));
+    return OpenHeld(portName, std::move(port), true);
 }
 
 std::optional<int32_t> ReopenLostLink() {
@@ -147,7 +154,7 @@ std::optional<int32_t> ReopenLostLink() {
     if (Link().portOpen.load()) return std::nullopt;
     const std::string name = ControlBox_PortName();
     if (name.empty() || name == NoPortEntry()) return std::nullopt;
-    return OpenHeld(name, nullptr);
+    return OpenHeld(name, nullptr, false);
 }
 
 void ReleaseLinkPort() {
@@ -206,17 +213,17 @@ void ControlBox_ReportOpenError(int32_t code) {
     std::string text = platform::FormatResource(resource, {name});
 
     const platform::ThreadId main = Link().mainThread.load();
-    if (main != 0 && platform::CurrentThreadId() != main) {
-        auto owned = std::make_unique<std::string>(std::move(text));
-        const platform::ThreadMessage notice{kBoxText, kErrorStyle,
-                                             reinterpret_cast<intptr_t>(owned.get())};
-        if (platform::PostThreadMessage(main, notice)) {
-            owned.release();
-            return;
-        }
-        text = std::move(*owned);
-    }
+    if (main != 0 && platform::CurrentThreadId() != main && PostErrorText(text)) return;
     platform::ShowMessage(platform::MessageKind::Error, text);
+}
+
+std::string NoBoxAnswerText(const std::string& portName, const std::vector<std::string>& ports) {
+    const std::string device = platform::SerialDevicePath(portName);
+    const std::string port = device == portName ? device : portName + " (" + device + ")";
+    std::string list;
+    for (const std::string& entry : ports) list += (list.empty() ? "" : ", ") + entry;
+    if (list.empty()) list = platform::ResourceText(kTextNoSerialPorts);
+    return platform::FormatResource(kTextNoBoxAnswered, {port, list});
 }
 
 void OpenBoxAndReport(const std::string& portName) {

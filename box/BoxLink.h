@@ -48,6 +48,11 @@ void ControlBox_Close();
 // thread hands it to the main thread.
 void ControlBox_ReportOpenError(int32_t code);
 
+// The message for a port that opened but on which no box ever answered
+// the logon: the port by its name and device, the serial ports there are
+// (ListSerialDevices), and how to choose one.
+std::string NoBoxAnswerText(const std::string& portName, const std::vector<std::string>& ports);
+
 // What start-up and the preferences do: unless the name means "no box",
 // open and report a failure.
 void OpenBoxAndReport(const std::string& portName);

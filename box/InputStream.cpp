@@ -41,14 +41,6 @@ uint8_t Sum(const uint8_t* frame) {
     return static_cast<uint8_t>(sum);
 }
 
-// Hands the text to the main thread, which shows and frees it.
-void PostText(std::string text) {
-    auto owned = std::make_unique<std::string>(std::move(text));
-    const platform::ThreadMessage notice{kBoxText, kErrorStyle,
-                                         reinterpret_cast<intptr_t>(owned.get())};
-    if (platform::PostThreadMessage(Link().mainThread.load(), notice)) owned.release();
-}
-
 bool ReadFrame(platform::SerialPort& port, uint8_t* frame) {
     return port.Read(frame, kFrameBytes, kFrameReadMilliseconds, kFrameReadMilliseconds) ==
            kFrameBytes;
@@ -74,7 +66,7 @@ bool ControlBox_DecodeFrame(const uint8_t* frame) {
 
 bool ControlBox_DecodeFrameAt(const uint8_t* frame, uint32_t stamp) {
     if (Sum(frame) != kFrameSum) {
-        PostText("Check sum error");
+        PostErrorText("Check sum error");
         return false;
     }
     SampleRing& ring = TheSampleRing();
@@ -122,8 +114,11 @@ bool ControlBox_DecodeFrameAt(const uint8_t* frame, uint32_t stamp) {
     // Slots 0 and 1 have no trustworthy predecessor after the open's reset.
     if (w > 1) NoteMissedFrames(ring, stamp, previous.stamp.load(kRelaxed));
     Link().notReady.store((frame[0] & kNotReadyBit) != 0);
-    ControlBox_CheckTimedOutputs(w);
     ring.writeIndex.store((w + 1) % kSampleSlots, std::memory_order_release);
+    ring.hasFrame.store(true, std::memory_order_release);
+    // After the slot is published: a task that a timed output's end
+    // releases reads the readings that ended it, not those before.
+    ControlBox_CheckTimedOutputs(w);
 
     if (changedMask != 0)
         platform::PostThreadMessage(Link().mainThread.load(),
@@ -173,7 +168,7 @@ bool ControlBox_Resync(uint8_t* frame, uint32_t errorBits) {
         }
     }
     platform::SetThreadPriority(kNormalPriority);
-    PostText(CommsErrorText(errorBits));
+    PostErrorText(CommsErrorText(errorBits));
     return false;
 }
 

@@ -8,9 +8,6 @@
 
 inline constexpr int kFrameBytes = 19;
 
-// Notice styles (the message box's icon).
-inline constexpr uintptr_t kErrorStyle = 0x10;
-
 // Decodes the frame into the slot at the write index, stamped now, then
 // moves the index on. False, after posting "Check sum error" to the main
 // thread, when the frame's check byte is wrong: the link must be lost.

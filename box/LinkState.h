@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,6 +32,9 @@ struct LinkState {
     std::atomic<bool> loggedOn{false};
     std::atomic<bool> notReady{true};
     std::atomic<bool> errorReported{false};
+    // Whether a logon succeeded since the user's open: a box that never
+    // answered was not lost, it was never there.
+    std::atomic<bool> everLoggedOn{false};
 
     // Pulsed after each decoded frame, and after each check of the timed
     // outputs (and at close and link loss), respectively. They exist for
@@ -45,3 +49,10 @@ struct LinkState {
 };
 
 LinkState& Link();
+
+// Notice styles (the message box's icon).
+inline constexpr uintptr_t kErrorStyle = 0x10;
+
+// Hands an error text to the main thread, which shows and frees it. False
+// when it could not be posted (no main thread yet).
+bool PostErrorText(const std::string& text);

@@ -32,7 +32,6 @@ constexpr int kSyncMilliseconds = 2000;
 constexpr int kMonitorMilliseconds = 1000;
 constexpr int kReconnectMilliseconds = 3000;
 constexpr uint8_t kSyncCommand = 0x02;
-constexpr uint8_t kLinkEnd = 0x70;
 constexpr int32_t kTextLinkLost = 1502;
 constexpr int32_t kNormalPriority = 0;
 constexpr int32_t kMostBells = 20;
@@ -141,6 +140,7 @@ void ReadThreadBody() {
         // A priority the system refuses leaves the thread as it is.
         platform::SetThreadPriority(threads.inputPriority.load());
         if (ControlBox_Logon()) {
+            Link().everLoggedOn = true;
             Link().errorReported = false;
             threads.sync.Resume();
             RunFrameLoop();
@@ -255,13 +255,18 @@ void ControlBox_LinkLost() {
     LinkState& link = Link();
     if (threads.closing || !link.port) return;
     if (!link.errorReported.load()) {
-        ControlBox_SendCommand(kLinkEnd);
+        ControlBox_SendLinkEnd();
         link.notReady = true;
         link.errorReported = true;
-        platform::PostThreadMessage(link.mainThread.load(),
-                                    {kBoxMessage, kErrorStyle, kTextLinkLost});
+        // A box that never answered since the user chose the port was not
+        // lost: the user learns which ports there are instead.
+        if (link.everLoggedOn.load())
+            platform::PostThreadMessage(link.mainThread.load(),
+                                        {kBoxMessage, kErrorStyle, kTextLinkLost});
+        else
+            PostErrorText(NoBoxAnswerText(ControlBox_PortName(), platform::ListSerialDevices()));
     }
-    ControlBox_SendCommand(kLinkEnd);
+    ControlBox_SendLinkEnd();
     link.notReady = true;
     threads.sync.Stop();
     threads.monitor.Stop();

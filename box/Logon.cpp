@@ -1,6 +1,8 @@
 #include "box/Logon.h"
 
-#include <cstring>
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <mutex>
 
 #include "box/LinkState.h"
@@ -10,51 +12,73 @@
 
 namespace {
 
-// Time-outs of the logon's reads: 100 ms between bytes, and 100 ms per
-// byte asked for plus 100 ms in all.
-constexpr int kIntervalMilliseconds = 100;
-constexpr int TotalTimeout(int bytes) {
-    return 100 * bytes + 100;
-}
+using Clock = std::chrono::steady_clock;
+
+// Time-outs of the reads: 200 ms for the answer's first byte, then 100 ms
+// between bytes.
+constexpr int kFirstByteMilliseconds = 200;
+constexpr int kNextByteMilliseconds = 100;
 // Write time-out: 80 ms per byte and 80 ms besides.
 constexpr int WriteTimeout(int bytes) {
     return 80 * bytes + 80;
 }
 
-// Waits for the reply's first byte, skipping whatever comes before it, with
-// no limit: only silence (or a close, which cancels the read) ends the wait.
-bool SkipToReply(platform::SerialPort& port) {
-    for (;;) {
-        uint8_t byte = 0;
-        if (port.Read(&byte, 1, kIntervalMilliseconds, TotalTimeout(1)) != 1) return false;
-        if (byte == static_cast<uint8_t>(kLogonReply[0])) return true;
-    }
+constexpr std::size_t kReplyBytes = kLogonReply.size();
+
+enum class Attempt {
+    kLoggedOn,
+    kUnanswered,  // bytes came, but not the reply: the box is there
+    kFailed,      // silence, a failed port or write, a line error
+};
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::max<Clock::rep>(left.count(), 0));
 }
 
-// The part of the logon that runs under LinkLock.
-bool LogonHeld(LinkState& link) {
+// Reads the answer until its last bytes are the reply, which may come
+// after any noise. Bytes damaged on the line (an error noticed after them)
+// cannot be part of it.
+Attempt AwaitReply(platform::SerialPort& port, Clock::time_point deadline) {
+    std::array<uint8_t, kReplyBytes> last{};
+    std::size_t heard = 0;
+    std::size_t clean = 0;  // bytes read since the last line error
+    for (;;) {
+        const int left = MillisecondsUntil(deadline);
+        if (left == 0) break;
+        const int wait = heard == 0 ? kFirstByteMilliseconds : kNextByteMilliseconds;
+        uint8_t byte = 0;
+        const int got = port.Read(&byte, 1, wait, std::min(wait, left));
+        if (got < 0) return Attempt::kFailed;  // the port failed, or the close
+        if (got == 0) break;
+        std::move(last.begin() + 1, last.end(), last.begin());
+        last.back() = byte;
+        ++heard;
+        clean = port.TakeLineErrors() != 0 ? 0 : clean + 1;
+        if (clean >= kReplyBytes && std::equal(last.begin(), last.end(), kLogonReply.begin()))
+            return Attempt::kLoggedOn;
+    }
+    return heard > 0 ? Attempt::kUnanswered : Attempt::kFailed;
+}
+
+Attempt LogonOnce(LinkState& link) {
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(kLogonAttemptMilliseconds);
     if (!ControlBox_SendByte(kReleaseCommand)) {
         platform::ShowMessage(platform::MessageKind::Error,
                               "Can't send RELEASE command to the box!");
-        return false;
+        return Attempt::kFailed;
     }
     platform::SerialPort* port = link.port.get();
-    if (!port || port->TakeLineErrors() != 0) return false;
+    if (!port || port->TakeLineErrors() != 0) return Attempt::kFailed;
 
     const auto* logon = reinterpret_cast<const uint8_t*>(kLogonString.data());
     const int logonBytes = static_cast<int>(kLogonString.size());
     if (!port->Write(logon, logonBytes, WriteTimeout(logonBytes))) {
         platform::ShowMessage(platform::MessageKind::Error, "Can't send LOGON STRING to the box!");
-        return false;
+        return Attempt::kFailed;
     }
-
-    if (!SkipToReply(*port)) return false;
-    if (port->TakeLineErrors() != 0) return false;
-    constexpr int kRest = static_cast<int>(kLogonReply.size()) - 1;
-    uint8_t reply[kRest];
-    if (port->Read(reply, kRest, kIntervalMilliseconds, TotalTimeout(kRest)) != kRest) return false;
-    if (port->TakeLineErrors() != 0) return false;
-    return std::memcmp(reply, kLogonReply.data() + 1, kRest) == 0;
+    return AwaitReply(*port, deadline);
 }
 
 }  // namespace
@@ -63,7 +87,19 @@ bool ControlBox_Logon() {
     LinkState& link = Link();
     link.loggedOn = false;
     std::lock_guard<std::recursive_mutex> hold(link.linkLock);
-    if (!LogonHeld(link)) return false;
-    link.loggedOn = true;
-    return true;
+    for (int attempt = 0; attempt < kLogonAttempts; ++attempt) {
+        switch (LogonOnce(link)) {
+            case Attempt::kLoggedOn:
+                link.loggedOn = true;
+                // Still under the lock: a command given meanwhile goes
+                // after the restored state, not before it.
+                ControlBox_RestoreOutputs();
+                return true;
+            case Attempt::kUnanswered:
+                continue;
+            case Attempt::kFailed:
+                return false;
+        }
+    }
+    return false;
 }

@@ -23,6 +23,10 @@ bool ControlBox_SendByte(uint8_t byte);
 bool ControlBox_SendCommand(uint8_t byte);
 // A command and its argument in one write, gated like ControlBox_SendCommand.
 bool ControlBox_SendPair(uint8_t command, uint8_t argument);
+// The link-end byte of a lost link, gated the same. The box is most likely
+// gone (an unplugged adapter fails every write): the user hears of the
+// loss, and nothing of this byte.
+void ControlBox_SendLinkEnd();
 
 // Switches one output; false when the remembered state made the byte
 // unnecessary. A bad id ends the program.
@@ -51,8 +55,19 @@ void ControlBox_SetInputSetting(int inputIndex, int v);
 int32_t ControlBox_OutputState(int id);
 
 // The open's reset of every output: state unknown, power 8, timed by time,
-// no timed output running.
+// no timed output running, and nothing remembered of what the program set.
+// (A reopen after a lost link keeps it all.)
 void ResetOutputs();
+
+// The logon's last step, under LinkLock once logged on: brings the box to
+// what the program last set, whether the box heard it or not: every output
+// on or off (off when never switched on), and the power levels,
+// directions, pulse modes and input settings that were set.
+void ControlBox_RestoreOutputs();
+
+// Outputs whose timed switch-on ended without its off reaching the box (the
+// link went): the program wants them off.
+void ControlBox_RememberOff(uint8_t mask);
 
 // "Bad output ID (%d)": shown, then the program ends.
 [[noreturn]] void ControlBox_BadOutputId(int id);

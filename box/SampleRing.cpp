@@ -1,6 +1,10 @@
 #include "box/SampleRing.h"
 
+#include <chrono>
+#include <optional>
+
 #include "box/LinkState.h"
+#include "box/Logon.h"
 #include "box/Thermistor.h"
 #include "platform/Clock.h"
 #include "platform/Threads.h"
@@ -9,9 +13,33 @@ namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 constexpr int kFrameWaitMilliseconds = 19;
+// A few frame times: the box's first frame follows its reply to the logon
+// by one.
+constexpr std::chrono::milliseconds kFirstFrameWait{100};
 
 bool PortOpen() {
     return Link().portOpen.load();
+}
+
+// Zeros from a ring no frame has reached yet would read as a closed
+// switch and a full light: the reader waits for the first frame instead,
+// while the port is open, and no longer than the logon and a few frames
+// after it.
+void AwaitFirstFrame() {
+    using Clock = std::chrono::steady_clock;
+    const SampleRing& ring = TheSampleRing();
+    if (ring.hasFrame.load(std::memory_order_acquire)) return;
+    LinkState& link = Link();
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point giveUp =
+        start + std::chrono::milliseconds(kLongestLogonMilliseconds) + kFirstFrameWait;
+    std::optional<Clock::time_point> loggedOnAt;
+    while (link.portOpen.load() && !ring.hasFrame.load(std::memory_order_acquire)) {
+        const Clock::time_point now = Clock::now();
+        if (link.loggedOn.load() && !loggedOnAt) loggedOnAt = now;
+        if (now >= (loggedOnAt ? *loggedOnAt + kFirstFrameWait : giveUp)) return;
+        link.frameEvent.Wait(kFrameWaitMilliseconds);
+    }
 }
 
 uint32_t Before(uint32_t slot) {
@@ -21,6 +49,7 @@ uint32_t Before(uint32_t slot) {
 // The raw reading the converting readers start from: 0 when the port is
 // closed.
 int32_t RawReading(int input, uint32_t time) {
+    AwaitFirstFrame();
     if (!PortOpen()) return 0;
     const SampleSlot& slot = TheSampleRing().slots[ControlBox_SampleIndexAt(time)];
     return slot.raw[input].load(kRelaxed);
@@ -46,6 +75,7 @@ void ResetSampleRing() {
         for (auto& rotation : slot.rotation) rotation.store(0, kRelaxed);
     }
     ring.writeIndex.store(1, std::memory_order_release);
+    ring.hasFrame.store(false, std::memory_order_release);
 }
 
 uint32_t BoxMilliseconds() {
@@ -65,6 +95,7 @@ int32_t ControlBox_Input(int input, uint32_t time, int32_t* value, int32_t* coun
                          int32_t* rotation, int32_t* flag) {
     if (input < 0 || input >= kBoxInputs) return kInputNoSuchInput;
     const bool hasRotation = input >= kFirstRotationInput;
+    AwaitFirstFrame();
     if (!PortOpen()) {
         if (value) *value = 0;
         if (counter) *counter = 0;
@@ -85,7 +116,9 @@ int32_t ControlBox_Input(int input, uint32_t time, int32_t* value, int32_t* coun
 }
 
 int32_t ControlBox_Rotation(int input, uint32_t time) {
-    if (input < kFirstRotationInput || input >= kBoxInputs || !PortOpen()) return 0;
+    if (input < kFirstRotationInput || input >= kBoxInputs) return 0;
+    AwaitFirstFrame();
+    if (!PortOpen()) return 0;
     const SampleSlot& slot = TheSampleRing().slots[ControlBox_SampleIndexAt(time)];
     return slot.rotation[input - kFirstRotationInput].load(kRelaxed);
 }

@@ -33,6 +33,9 @@ struct SampleRing {
     std::array<SampleSlot, kSampleSlots> slots;
     // The slot the next frame fills.
     std::atomic<uint32_t> writeIndex{1};
+    // Whether a frame was decoded since the open: before it the ring holds
+    // no reading.
+    std::atomic<bool> hasFrame{false};
 
     // The most frames found missing between two frames since the monitor
     // last looked.
@@ -65,6 +68,8 @@ uint32_t ControlBox_SampleIndexAt(uint32_t time);
 // Readers. input is 0-7; time as for ControlBox_SampleIndexAt. Any
 // out-argument may be null. flag is 1 when the input's digital state bit is
 // clear. With the port closed: value 0, counter 0, flag 1, rotation 0.
+// Right after an open, before the first frame, a reader waits for it: for
+// as long as the logon takes, and a few frame times after it.
 int32_t ControlBox_Input(int input, uint32_t time, int32_t* value, int32_t* counter,
                          int32_t* rotation, int32_t* flag);
 int32_t ControlBox_Rotation(int input, uint32_t time);

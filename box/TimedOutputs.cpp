@@ -107,9 +107,11 @@ void ControlBox_WaitOutputs(uint8_t mask, const StopCheck& stop) {
         if (!AnyActive(mask)) return;
         if (!link.portOpen.load()) {
             // Nothing will end them any more (the close has already ended
-            // those that ran before it).
+            // those that ran before it); once the box is back they are off.
+            uint8_t ended = 0;
             for (int n = 0; n < kBoxOutputs; ++n)
-                if (mask & (1u << n)) gActive[n].store(0);
+                if ((mask & (1u << n)) && gActive[n].exchange(0)) ended |= 1u << n;
+            ControlBox_RememberOff(ended);
             return;
         }
         if (stop && stop()) return;
@@ -139,7 +141,11 @@ void ControlBox_CheckTimedOutputs(uint32_t slot) {
 }
 
 void EndTimedOutputs() {
-    for (auto& active : gActive) active.store(0);
+    uint8_t ended = 0;
+    for (int n = 0; n < kBoxOutputs; ++n)
+        if (gActive[n].exchange(0)) ended |= 1u << n;
+    // Their off never reached the box: it goes with the next logon.
+    ControlBox_RememberOff(ended);
     Link().outputWaitEvent.Pulse();
 }
 

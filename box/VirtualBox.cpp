@@ -178,12 +178,17 @@ class PtyBox final : public VirtualBox {
     void SetSilent(bool silent) override {
         {
             std::lock_guard<std::mutex> hold(lock_);
-            if (silent_ == silent) return;
-            silent_ = silent;
-            // What was on the wire when the cable was pulled is lost, a
-            // command cut in two as well.
-            pendingCommand_ = -1;
-            if (silent) ClearQueue();
+            replugAfter_ = 0;
+            SetSilentHeld(silent);
+        }
+        Wake();
+    }
+
+    void ReplugAfter(size_t hostBytes) override {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            SetSilentHeld(true);
+            replugAfter_ = std::max<size_t>(hostBytes, 1);
         }
         Wake();
     }
@@ -235,6 +240,15 @@ class PtyBox final : public VirtualBox {
     }
 
     bool Sending() const { return loggedOn_ && !silent_; }
+
+    void SetSilentHeld(bool silent) {
+        if (silent_ == silent) return;
+        silent_ = silent;
+        // What was on the wire when the cable was pulled is lost, a command
+        // cut in two as well.
+        pendingCommand_ = -1;
+        if (silent) ClearQueue();
+    }
 
     // The simulator's thread: the host's bytes as they come, a frame at
     // every deadline while logged on.
@@ -318,7 +332,11 @@ class PtyBox final : public VirtualBox {
     // what the host sent can be checked; obeyed only otherwise.
     void Receive(uint8_t b, Clock::time_point at) {
         received_.push_back({b, at});
-        if (silent_) return;
+        if (silent_) {
+            // Plugged back in once the last byte it misses has gone by.
+            if (replugAfter_ > 0 && --replugAfter_ == 0) SetSilentHeld(false);
+            return;
+        }
         if (!loggedOn_) {
             AwaitLogon(b);
             return;
@@ -567,6 +585,7 @@ class PtyBox final : public VirtualBox {
     int matched_ = 0;        // bytes of the logon string matched so far
     int pendingCommand_ = -1;
     bool silent_ = false;
+    size_t replugAfter_ = 0;  // host bytes still to miss before speaking again
     uint64_t framesSent_ = 0;
 };
 

@@ -66,6 +66,10 @@ class VirtualBox {
     // A silent box sends nothing (a pulled cable); it answers a new logon
     // again once it speaks.
     virtual void SetSilent(bool silent) = 0;
+    // The cable pulled now and plugged back in after the host has sent this
+    // many more bytes (at least 1), which the box misses: for timing the
+    // return at any byte of the host's next logon.
+    virtual void ReplugAfter(size_t hostBytes) = 0;
 
     // Everything the box holds, taken at one moment (for status displays
     // and tests).

@@ -89,10 +89,9 @@ class PosixSerialPort final : public SerialPort {
 PosixSerialPort::~PosixSerialPort() {
     // close() waits for unsent output to drain, for up to half a minute on
     // a serial driver. Give the few bytes that may be queued (the link's
-    // last command) a moment, then drop what is still there, and only
-    // then: a pseudo-terminal (the simulated box) never reports a queue,
-    // and a flush there drops, or holds back until the next writer, the
-    // bytes just handed to the other side.
+    // last command) a moment, then drop what is still there. Only then: on
+    // a pseudo-terminal the queue reads empty while the bytes are still on
+    // their way to the other side, and a flush would drop them there.
     const auto giveUp = Clock::now() + std::chrono::milliseconds(100);
     int queued = 0;
     while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < giveUp)

@@ -66,8 +66,8 @@ bool LinkEnds(const VirtualBox& box) {
     return true;
 }
 
-// Commands are dropped until the logon is through; the first frame proves
-// it, as its readings replace the zeros of the closed port. Waits in these
+// The box's first frame proves the logon is through (a reader waits for
+// it, but gives up when the logon takes too long). Waits in these
 // runs give up after ten seconds (timer counts tenths), so that a fault
 // fails the test long before the run is killed.
 const std::string kAwaitBox = "resett waituntil [or ((sensor 8) > 0) (timer > 100)]\n";
@@ -140,9 +140,11 @@ TEST_F(BoxEndToEnd, OutputsSwitchedFromLogoReachTheBoxAndAllGoOffWhenTheProgramE
     // thread next reads, perhaps just after the program has gone.
     EXPECT_TRUE(LinkEnds(*box_)) << "no link end came";
 
-    // A and B, still on, go off with the rest before the link ends.
-    const std::vector<Command> expected = {{0x28}, {0xB2, 0x01}, {0x91, 0x06}, {0x3A},
-                                           {0x22}, {0x90, 0xFF}, {kLinkEnd}};
+    // After the logon the box gets the outputs' state (all off at the
+    // start); A and B, still on at the end, go off with the rest before
+    // the link ends.
+    const std::vector<Command> expected = {{0x90, 0xFF}, {0x28}, {0xB2, 0x01}, {0x91, 0x06},
+                                           {0x3A},       {0x22}, {0x90, 0xFF}, {kLinkEnd}};
     EXPECT_EQ(CommandsAfterLogon(box_->ReceivedBytes()), expected);
 
     const VirtualBox::Status status = box_->CurrentStatus();

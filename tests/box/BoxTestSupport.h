@@ -95,6 +95,8 @@ class BoxLinkTest : public ::testing::Test {
         link.notReady = true;
         link.mainThread = platform::CurrentThreadId();
         ResetSampleRing();
+        // As once frames flow: readers take the ring as it is.
+        TheSampleRing().hasFrame = true;
         ResetOutputs();
         ControlBox_TakeMissedFrames();
         ControlBox_TakeResyncMark();

@@ -3,6 +3,7 @@
 // build; here the checks are that every wait ends and the link ends closed.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "LinkTestSupport.h"
 #include "box/BoxLink.h"
 #include "box/LinkThreads.h"
+#include "box/OutputCommands.h"
 #include "box/SampleRing.h"
 #include "box/TimedOutputs.h"
 
@@ -108,6 +110,52 @@ TEST_F(ConcurrencyLink, CloseRacesALostLinkWhileTasksUseIt) {
     }
     EXPECT_GT(tasks.Rounds(), 0);
     RecordProperty("lost links told", notices);
+}
+
+// Whether each output is on after the bytes the host sent past its logon
+// (switch commands and the masks of the logon's restore).
+std::array<bool, 4> OutputsAfterLogon(const std::vector<uint8_t>& bytes) {
+    std::array<bool, 4> on{};
+    for (std::size_t i = LogonBytes().size(); i < bytes.size(); ++i) {
+        const uint8_t b = bytes[i];
+        if (b >= 0x28 && b < 0x2C) on[b - 0x28] = true;
+        if (b >= 0x38 && b < 0x3C) on[b - 0x38] = false;
+        if ((b == 0x90 || b == 0x91) && ++i < bytes.size())
+            for (int n = 0; n < 4; ++n)
+                if (bytes[i] & (1u << n)) on[n] = b == 0x91;
+    }
+    return on;
+}
+
+// Tasks switch their outputs while the logon brings the box to the state
+// they set: in whatever order the bytes go, the box ends as each task
+// last set its output.
+TEST_F(ConcurrencyLink, OutputsSwitchedDuringTheLogonEndAsTheTasksLastSetThem) {
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round) {
+        auto fake = OpenFake();
+        std::array<std::atomic<bool>, 4> last{};
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> tasks;
+        for (int id = 1; id <= 4; ++id)
+            tasks.emplace_back([&, id] {
+                for (int k = id; !stop; ++k) {
+                    last[id - 1] = k % 3 != 0;
+                    ControlBox_SetOutputState(id, last[id - 1]);
+                }
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4));
+        // The tasks stop about when the box answers: their last switch may
+        // be dropped (not logged on yet), wait for the restore, or follow it.
+        fake->Feed(ReplyBytes());
+        std::this_thread::sleep_for(std::chrono::microseconds(round % 5 * 50));
+        stop = true;
+        for (auto& task : tasks) task.join();
+        ASSERT_TRUE(Eventually(LoggedOn));
+        const std::array<bool, 4> box = OutputsAfterLogon(fake->Written());
+        for (int n = 0; n < 4; ++n) EXPECT_EQ(box[n], last[n].load()) << "output " << n + 1;
+        ControlBox_Close();
+    }
 }
 
 TEST_F(ConcurrencyLink, ReconnectRacesOpenAndClose) {

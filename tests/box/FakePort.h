@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -85,6 +86,11 @@ class FakePort : public platform::SerialPort {
         std::lock_guard<std::mutex> hold(lock_);
         splitWrites_ = split;
     }
+    // Runs after each write, outside the port's lock, on the writer's thread.
+    void AfterWrite(std::function<void()> hook) {
+        std::lock_guard<std::mutex> hold(lock_);
+        afterWrite_ = std::move(hook);
+    }
     int Purges() const {
         std::lock_guard<std::mutex> hold(lock_);
         return purges_;
@@ -116,14 +122,17 @@ class FakePort : public platform::SerialPort {
         if (failWrites_) return false;
         if (!splitWrites_) {
             written_.insert(written_.end(), bytes, bytes + n);
-            return true;
+        } else {
+            for (int i = 0; i < n; ++i) {
+                written_.push_back(bytes[i]);
+                hold.unlock();
+                std::this_thread::yield();
+                hold.lock();
+            }
         }
-        for (int i = 0; i < n; ++i) {
-            written_.push_back(bytes[i]);
-            hold.unlock();
-            std::this_thread::yield();
-            hold.lock();
-        }
+        const std::function<void()> hook = afterWrite_;
+        hold.unlock();
+        if (hook) hook();
         return true;
     }
 
@@ -178,5 +187,6 @@ class FakePort : public platform::SerialPort {
     std::vector<uint8_t> written_;
     bool failWrites_ = false;
     bool splitWrites_ = false;
+    std::function<void()> afterWrite_;
     int purges_ = 0;
 };

@@ -64,10 +64,11 @@ TEST_F(LinkOpen, ASecondOpenReturns2AndChangesNothing) {
     fake->Feed(ReplyBytes());
     ASSERT_TRUE(Eventually(LoggedOn));
 
+    const auto written = fake->Written();
     EXPECT_EQ(ControlBox_Open("/dev/null"), kOpenAlreadyOpen);
     EXPECT_EQ(ControlBox_PortName(), "fake");
     EXPECT_TRUE(LoggedOn());
-    EXPECT_EQ(fake->Written(), LogonBytes());
+    EXPECT_EQ(fake->Written(), written);
 }
 
 TEST_F(LinkOpen, TheFirstOpenerBecomesTheMainThread) {
@@ -90,7 +91,8 @@ TEST_F(LinkOpen, AnOpenResetsTheRingAndTheOutputs) {
 
     auto again = OpenFake();
     EXPECT_EQ(ControlBox_GetPower(3), 8);
-    EXPECT_EQ(InputValue(0), 0);
+    EXPECT_FALSE(TheSampleRing().hasFrame.load());
+    EXPECT_EQ(TheSampleRing().slots[1].raw[0].load(), 0);
     EXPECT_EQ(TheSampleRing().writeIndex.load(), 1u);
 }
 
@@ -118,17 +120,51 @@ TEST_F(LinkFrames, FlowFromTheSimulatedBoxUnderTheNameVirtual) {
     EXPECT_TRUE(TakeNotices().empty());
 }
 
-TEST_F(LinkFrames, ABoxThatDoesNotAnswerLosesTheLinkWithOneNotice) {
+// Right after the open the ring holds no reading: zeros would be a closed
+// switch and a full light.
+TEST_F(LinkFrames, TheFirstReadingsWaitForTheBoxsFirstFrame) {
+    ASSERT_NE(Box(), nullptr);
+    Box()->SetReading(6, 700);
+    ASSERT_EQ(ControlBox_Open(Box()->DevicePath()), kOpenOk);
+    int32_t flag = -1;
+    ControlBox_Input(0, 0, nullptr, nullptr, nullptr, &flag);
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(InputValue(5), 700);
+    EXPECT_EQ(ControlBox_LightPercent(1, 0), 0.0);
+}
+
+// A port that opens but where no box ever answers (the default COM1 on
+// most PCs) did not lose a box: the user learns which ports there are.
+TEST_F(LinkFrames, ABoxThatNeverAnswersIsToldOnceWithThePortsToChooseFrom) {
     ASSERT_NE(Box(), nullptr);
     Box()->SetSilent(true);
     ASSERT_EQ(ControlBox_Open(Box()->DevicePath()), kOpenOk);
 
     std::vector<Notice> seen;
-    ASSERT_TRUE(WaitForLinkLost(1, &seen));
-    EXPECT_EQ(seen.front().number, kBoxMessage);
-    EXPECT_EQ(seen.front().wParam, 0x10u);
-    EXPECT_TRUE(Eventually([] { return !Link().portOpen.load(); }));
+    ASSERT_TRUE(Eventually([&] {
+        for (const Notice& notice : TakeNotices(10)) seen.push_back(notice);
+        return !seen.empty() && !Link().portOpen.load();
+    }));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].number, kBoxText);
+    EXPECT_EQ(seen[0].wParam, 0x10u);
+    EXPECT_EQ(seen[0].text, NoBoxAnswerText(Box()->DevicePath(), platform::ListSerialDevices()));
     EXPECT_EQ(ControlBox_PortName(), Box()->DevicePath());
+
+    // Found later, and then lost: that is a lost link.
+    Box()->SetSilent(false);
+    ASSERT_TRUE(Eventually(LoggedOn, 20000));
+    Box()->SetSilent(true);
+    ASSERT_TRUE(WaitForLinkLost(1, &seen));
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(LinkNoAnswer, TheTextNamesThePortItsDeviceThePortsThereAreAndHowToChoose) {
+    const std::string text = NoBoxAnswerText("COM1", {"/dev/serial/by-id/usb-X", "/dev/ttyS0"});
+    for (const char* part : {"COM1 (/dev/ttyS0)", "/dev/serial/by-id/usb-X, /dev/ttyS0", "--port",
+                             "ControlBox_Port", "machine.ini"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    EXPECT_NE(NoBoxAnswerText("/dev/ttyUSB0", {}).find("/dev/ttyUSB0. "), std::string::npos);
 }
 
 class LinkClose : public LinkFixture {};
@@ -177,11 +213,12 @@ TEST_F(LinkClose, ReturnsWhileReadThreadWaitsInARead) {
 
 class LinkSync : public LinkFixture {};
 
-TEST_F(LinkSync, ASyncByteFollowsTheLogon) {
+TEST_F(LinkSync, ASyncByteFollowsTheLogonAndTheOutputsState) {
     auto fake = OpenFake();
     fake->Feed(ReplyBytes());
-    ASSERT_TRUE(Eventually([&] { return fake->Written().size() > LogonBytes().size(); }));
-    EXPECT_EQ(fake->Written()[LogonBytes().size()], 0x02);
+    const std::size_t sync = LogonBytes().size() + 2;
+    ASSERT_TRUE(Eventually([&] { return fake->Written().size() > sync; }));
+    EXPECT_EQ(fake->Written()[sync], 0x02);
 }
 
 // One round of the monitor: the bells it rings.

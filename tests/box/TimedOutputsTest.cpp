@@ -95,6 +95,9 @@ TEST_F(TimedOutputsTest, OnForOneByRotationEndsAtEitherBound) {
     Port().ClearWritten();
 
     StartWaiting([] { ControlBox_OnForOne(1, 16); }, Bytes({0x28}));
+    // A task released when the output ends reads the count that ended it.
+    std::atomic<int32_t> readAtTheEnd{0};
+    Port().AfterWrite([&] { readAtTheEnd = ControlBox_Rotation(6, 0); });
     Turn(6, 15);  // 55
     Turn(6, -15);
     Turn(6, -15);  // 25
@@ -102,6 +105,7 @@ TEST_F(TimedOutputsTest, OnForOneByRotationEndsAtEitherBound) {
     EXPECT_EQ(Sent(), Bytes({0x28}));
     Turn(6, -1);  // 24: the lower bound
     EXPECT_EQ(Sent(), Bytes({0x28, 0x90, 0x01}));
+    EXPECT_EQ(readAtTheEnd.load(), 24);
     EXPECT_TRUE(CallerReturns());
 }
 

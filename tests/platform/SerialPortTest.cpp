@@ -143,7 +143,7 @@ TEST_F(SerialPortOverPty, ReadEndsAfterTheTotalAndATotalOfZeroTakesOnlyWhatHasAr
     EXPECT_EQ(buffer[1], 6);
 }
 
-TEST_F(SerialPortOverPty, WrittenBytesReachTheOtherSide) {
+TEST_F(SerialPortOverPty, WrittenBytesReachTheOtherSideEvenWhenThePortClosesRightAfter) {
     const uint8_t bytes[] = {0x00, 0x23, 0xFF, 0x70};
     ASSERT_TRUE(port_->Write(bytes, 4, 400));
     EXPECT_EQ(Received(), (std::vector<uint8_t>{0x00, 0x23, 0xFF, 0x70}));
