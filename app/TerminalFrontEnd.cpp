@@ -190,6 +190,10 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     if (interactive) {
         terminal = std::make_unique<InteractiveInput>(loop, page);
         g_writer = [&](std::string_view text) { terminal->Write(text); };
+        // A message may come while a line is being typed: it goes above it.
+        platform::SetMessageSink([&](platform::MessageKind kind, std::string_view text) {
+            terminal->Write(platform::MessageLine(kind, text), stderr);
+        });
         terminal->Start();
     } else {
         piped = std::make_unique<PipedInput>(loop);
@@ -246,7 +250,10 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     StopAll();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kShutdownSeconds);
     while (ListedTaskCount() > 0 && std::chrono::steady_clock::now() < deadline) PumpMessages(20);
-    if (terminal) terminal->Stop();
+    if (terminal) {
+        platform::SetMessageSink({});
+        terminal->Stop();
+    }
     g_writer = nullptr;
     if (piped) piped->Stop();
     return status;

@@ -169,11 +169,11 @@ void InteractiveInput::Run() {
     installed_ = false;
 }
 
-void InteractiveInput::Write(std::string_view text) {
+void InteractiveInput::Write(std::string_view text, std::FILE* stream) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!installed_) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
+        std::fwrite(text.data(), 1, text.size(), stream);
+        std::fflush(stream);
         return;
     }
     // Lift the line being edited, write, and put it back below the text.
@@ -182,8 +182,8 @@ void InteractiveInput::Write(std::string_view text) {
     rl_save_prompt();
     rl_replace_line("", 0);
     rl_redisplay();
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
     rl_restore_prompt();
     rl_replace_line(saved, 0);
     rl_point = point;

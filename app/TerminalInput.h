@@ -4,6 +4,7 @@
 // loop. Ctrl+C reaches the main loop as a signal (ShutdownSignals.h).
 #pragma once
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -46,7 +47,7 @@ class InteractiveInput {
     void Start();
     void Stop();
     // Shows text above the line being edited.
-    void Write(std::string_view text);
+    void Write(std::string_view text, std::FILE* stream = stdout);
     void SetRunning(bool running);
     // Ctrl+C: the line being edited is dropped and a fresh prompt shown.
     void DropLine();

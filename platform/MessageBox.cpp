@@ -25,8 +25,10 @@ const char* KindName(MessageKind kind) {
     return "information";
 }
 
+}  // namespace
+
 // One line per message, so that a log of standard error reads line by line.
-void WriteToStandardError(MessageKind kind, std::string_view text) {
+std::string MessageLine(MessageKind kind, std::string_view text) {
     // One line break at the end is the line's own end, not a blank.
     if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
         text.remove_suffix(2);
@@ -36,6 +38,13 @@ void WriteToStandardError(MessageKind kind, std::string_view text) {
     line += ": ";
     for (char c : text) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
     line += '\n';
+    return line;
+}
+
+namespace {
+
+void WriteToStandardError(MessageKind kind, std::string_view text) {
+    const std::string line = MessageLine(kind, text);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }

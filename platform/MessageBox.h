@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -18,6 +19,10 @@ using MessageSink = std::function<void(MessageKind, std::string_view)>;
 void SetMessageSink(MessageSink sink);
 
 void ShowMessage(MessageKind kind, std::string_view text);
+
+// The message as the default sink writes it: "error: text", on one line
+// with its line end.
+std::string MessageLine(MessageKind kind, std::string_view text);
 
 // Ends the process with the code, after flushing standard streams.
 [[noreturn]] void ExitProcess(int code);
