@@ -263,8 +263,10 @@ void CKinetraDoc::Rename(CPageObject& object, const std::string& name) {
 }
 
 void CKinetraDoc::DeleteLocked(CPage& page, CPageObject& object) {
-    if (CGraph* graph = object.As<CGraph>()) graph->sampling = false;
-    if (CMonitor* monitor = object.As<CMonitor>()) monitor->active = 0;
+    // The sampling thread ends before its graph goes; a monitor's task ends
+    // at its next value, finding no monitor.
+    if (CGraph* graph = object.As<CGraph>()) graph->Activate(false);
+    if (CMonitor* monitor = object.As<CMonitor>()) monitor->Activate(false);
     const std::string& name = object.Name();
     if (!name.empty()) {
         const auto entry = names_.Lookup(name);
