@@ -23,46 +23,46 @@ constexpr int32_t kTextTextExtension = 2106;
 constexpr PrimitiveRow kProjectRows[] = {
     // Page objects. The reporters (colour, position, size) and deleting the
     // current object act on the current object and take no input.
-    Fixed(170, 0),
+    Row(BackColour, 170, 0, 170),
     Row(NewObjectPrimitive, 171, 4),
-    Fixed(172, 0),
-    Fixed(173, 0),
+    Row(ObjectLook, 172, 0, 172),
+    Row(ObjectLook, 173, 0, 173),
     Row(ObjectPosition, 174, 0),
-    Fixed(175, 0),
-    Fixed(176, 1),
+    Row(DeleteObjectPrimitive, 175, 0, 175),
+    Row(SetBackColour, 176, 1, 176),
     Row(SetObjectName, 177, 1),
     Row(SetObjectPosition, 178, 1),
     Row(SetObjectSize, 179, 1),
-    Fixed(180, 0),
-    Fixed(181, 0),
+    Row(ObjectLook, 180, 0, 180),
+    Row(ObjectLook, 181, 0, 181),
     Row(ObjectSize, 182, 0),
 
     // Text boxes and the procedures page. The reporters (font, font size,
     // text, style, text colour) read the current text holder: no input.
-    Fixed(190, 0),
-    Fixed(191, 0),
-    Fixed(192, 0),
-    Fixed(193, 0),
+    Row(TextCommand, 190, 0, 190),
+    Row(TextCommand, 191, 0, 191),
+    Row(FontReporter, 192, 0, 192),
+    Row(FontReporter, 193, 0, 193),
     Row(TextBoxText, 194, 0),
-    Fixed(195, 1),
-    Fixed(196, 1),
-    Fixed(197, 1),
-    Fixed(198, 1),
-    Fixed(199, 1),
-    Fixed(200, 1),
-    Fixed(201, 1),
-    Fixed(202, 0),
-    Fixed(203, 0),
-    Fixed(204, 0),
+    Row(InsertPrimitive, 195, 1, 195),
+    Row(InsertPrimitive, 196, 1, 196),
+    Row(InsertPrimitive, 197, 1, 197),
+    Row(TextCommand, 198, 1, 198),
+    Row(TextCommand, 199, 1, 199),
+    Row(TextCommand, 200, 1, 200),
+    Row(TextCommand, 201, 1, 201),
+    Row(FontReporter, 202, 0, 202),
+    Row(FontReporter, 203, 0, 203),
+    Row(TextCommand, 204, 0, 204),
 
     // Monitors and buttons: the instruction-list and mode setters take the
     // one list or mode.
-    Fixed(410, 0),
-    Fixed(411, 0),
-    Fixed(412, 1),
-    Fixed(420, 1),
-    Fixed(421, 1),
-    Fixed(422, 1),
+    Row(ActivatePrimitive, 410, 0, 410),
+    Row(ActivatePrimitive, 411, 0, 411),
+    Row(SetMonitorFunction, 412, 1, 412),
+    Row(ButtonSetting, 420, 1, 420),
+    Row(ButtonSetting, 421, 1, 421),
+    Row(ButtonSetting, 422, 1, 422),
 
     // Picture boxes, shapes and the wallpaper. The pen and label commands
     // take the one value they set or draw; the reporters take none.
@@ -76,39 +76,39 @@ constexpr PrimitiveRow kProjectRows[] = {
     Fixed(438, 0),
     Fixed(439, 0),
     Fixed(440, 1),
-    Fixed(441, 0),
-    Fixed(442, 0),
-    Fixed(443, 1),
-    Fixed(444, 1),
-    Fixed(445, 0),
-    Fixed(446, 0),
+    Row(ShapePrimitive, 441, 0, 441),
+    Row(ShapePrimitive, 442, 0, 442),
+    Row(ShapePrimitive, 443, 1, 443),
+    Row(ShapePrimitive, 444, 1, 444),
+    Row(ShapePrimitive, 445, 0, 445),
+    Row(ObjectKind, 446, 0, 446),
 
     // Sliders: the limits and value reporters take no input, the function
     // setter its list.
-    Fixed(450, 0),
-    Fixed(451, 1),
-    Fixed(452, 1),
-    Fixed(453, 1),
-    Fixed(454, 0),
+    Row(SliderReporter, 450, 0, 450),
+    Row(SliderCommand, 451, 1, 451),
+    Row(SliderCommand, 452, 1, 452),
+    Row(SliderCommand, 453, 1, 453),
+    Row(SliderReporter, 454, 0, 454),
 
     // Graphs. The curve reporter takes the curve number, the captions setter
     // the X and the Y caption, the interval reporter nothing, the X shift
     // the amount.
-    Fixed(460, 1),
-    Fixed(461, 0),
-    Fixed(462, 1),
-    Fixed(463, 0),
-    Fixed(464, 1),
-    Fixed(465, 2),
-    Fixed(466, 0),
-    Fixed(467, 2),
-    Fixed(468, 2),
-    Fixed(469, 1),
-    Fixed(470, 1),
-    Fixed(471, 1),
-    Fixed(472, 0),
-    Fixed(473, 0),
-    Fixed(474, 0),
+    Row(GraphCommand, 460, 1, 460),
+    Row(GraphCommand, 461, 0, 461),
+    Row(GraphReporter, 462, 1, 462),
+    Row(GraphCommand, 463, 0, 463),
+    Row(GraphCommand, 464, 1, 464),
+    Row(GraphSetting, 465, 2, 465),
+    Row(GraphReporter, 466, 0, 466),
+    Row(GraphSetting, 467, 2, 467),
+    Row(GraphCommand, 468, 2, 468),
+    Row(GraphCommand, 469, 1, 469),
+    Row(GraphCommand, 470, 1, 470),
+    Row(GraphCommand, 471, 1, 471),
+    Row(GraphCommand, 472, 0, 472),
+    Row(GraphCommand, 473, 0, 473),
+    Row(GraphCommand, 474, 0, 474),
 
     // Pages and closing the project.
     Fixed(480, 0),
@@ -147,7 +147,7 @@ constexpr PrimitiveRow kProjectRows[] = {
 };
 
 constexpr NamedPrimitiveRow kProjectNamedRows[] = {
-    {PrimitiveNotAvailable, 32007, ".updatemonitor", 0, 0, 1, 1, 1},
+    {UpdateMonitorLoop, 32007, ".updatemonitor", 0, 0, 1, 1, 1},
 };
 
 }  // namespace
