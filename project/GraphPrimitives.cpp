@@ -8,8 +8,11 @@
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/PrimitiveSupport.h"
+#include "platform/NumberText.h"
+#include "project/GraphText.h"
 #include "project/KinetraDoc.h"
 #include "project/PrimitiveInputs.h"
+#include "project/ProjectFiles.h"
 #include "project/ProjectPrimitiveHandlers.h"
 #include "project/ProjectRequests.h"
 
@@ -152,4 +155,19 @@ CHandleData* GraphReporter(CLogoTask* task, CHandleData** inputs, int32_t option
         return NormaliseNumber(graph.interval);
     }
     return RealList(graph.CurveSnapshot(curve));
+}
+
+CHandleData* ExportCurves(CLogoTask* task, CHandleData** inputs, int32_t,
+                          const std::string& calledName) {
+    HandlerInputs in(inputs);
+    const auto doc = OpenDocumentFor(calledName);
+    const std::string path = WordInput(in[0], calledName);
+    std::string csv;
+    {
+        auto hold = doc->Lock();
+        csv = CurvesCsv(CurrentGraph(task, *doc, calledName), platform::DecimalSeparator());
+    }
+    SaveFileSafely(
+        path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(csv.data()), csv.size()));
+    return nullptr;
 }

@@ -41,6 +41,7 @@ KINETRA_PROJECT_HANDLER(UpdateMonitorLoop);      // 32007
 KINETRA_PROJECT_HANDLER(GraphCommand);   // 460, 461, 463, 464, 468-474
 KINETRA_PROJECT_HANDLER(GraphReporter);  // 462, 466
 KINETRA_PROJECT_HANDLER(GraphSetting);   // 465, 467
+KINETRA_PROJECT_HANDLER(ExportCurves);   // 32008 exportcurves
 
 // Pages (PagePrimitives.cpp).
 KINETRA_PROJECT_HANDLER(RemovePagePrimitive);  // 483

@@ -148,6 +148,7 @@ constexpr PrimitiveRow kProjectRows[] = {
 
 constexpr NamedPrimitiveRow kProjectNamedRows[] = {
     {UpdateMonitorLoop, 32007, ".updatemonitor", 0, 0, 1, 1, 1},
+    {ExportCurves, 32010, "exportcurves", 0, 0, 1, 1, 1},
 };
 
 }  // namespace

@@ -212,7 +212,7 @@ TEST(PrimitiveTables, NumberedRowsCarryTheirStatedFields) {
         {165, 0, 2, 2, 2},
         // The project.
         {171, 0, 4, 4, 4},
-        {468, 0, 2, 2, 2},
+        {468, 468, 2, 2, 2},
         {489, 0, 0, 0, 0},
         {505, 1, 1, 1, 1},
         {509, 0, 0, 0, 0},
