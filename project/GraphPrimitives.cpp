@@ -129,7 +129,7 @@ CHandleData* GraphSetting(CLogoTask* task, CHandleData** inputs, int32_t option,
     const auto doc = OpenDocumentFor(calledName);
     const int curve = option == 467 ? CurveIndex(in[0], calledName) : 0;
     const std::string first = GetString(in[0], false);
-    const std::string second = GetString(in[1], false);
+    const std::string second = ListText(in[1]);
     auto hold = doc->Lock();
     CGraph& graph = CurrentGraph(task, *doc, calledName);
     auto data = graph.DataLock();

@@ -4,6 +4,7 @@
 // option of a shared handler is its token.
 #include <cmath>
 
+#include "LogoCore/Evaluator.h"
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
@@ -266,7 +267,7 @@ CHandleData* SetMonitorFunction(CLogoTask* task, CHandleData** inputs, int32_t,
     HandlerInputs in(inputs);
     const auto doc = OpenDocumentFor(calledName);
     const int32_t serial = CurrentOfKind(task, kMonitorObject, calledName);
-    const std::string list = GetString(in[0], false);
+    const std::string list = ListText(in[0]);
     auto hold = doc->Lock();
     Write<CMonitor>(*doc, serial, "setmonitorfunction").function = list;
     doc->SetModified(true);
@@ -289,12 +290,13 @@ CHandleData* UpdateMonitorLoop(CLogoTask* task, CHandleData** inputs, int32_t,
     CHandleData* code = task->CompileText("output " + GetString(in[0], false), kStateUser);
     try {
         while (task->StopRequested() == kRunning) {
-            CHandleData* value = task->RunCompiled(code);
+            CHandleData* value = task->RunCompiled(code, true);
+            if (value == OutputSignal()) value = task->TakeOutput();
             request.text = value ? GetString(value, true) : std::string();
+            // 1: go on; 0 (or no reply, the main thread being gone): end.
             CHandleData* goOn = CallProject(kUpdateMonitor, request);
-            const bool more = goOn == TrueValue();
+            const bool more = IsCell(goOn) && GetInteger(goOn, false) == 1;
             Release(goOn);
-            Release(TrueValue());
             if (!more) break;
             platform::SleepMilliseconds(kMonitorPauseMs);
         }
@@ -314,7 +316,7 @@ CHandleData* ButtonSetting(CLogoTask* task, CHandleData** inputs, int32_t option
     const auto doc = OpenDocumentFor(calledName);
     const int32_t serial = CurrentOfKind(task, kButtonObject, calledName);
     const int32_t mode = option == 420 ? static_cast<int32_t>(NumberInput(in[0], calledName)) : 0;
-    const std::string list = option == 420 ? std::string() : GetString(in[0], false);
+    const std::string list = option == 420 ? std::string() : ListText(in[0]);
     auto hold = doc->Lock();
     CPageButton& button = Write<CPageButton>(*doc, serial, "setbuttonfunction");
     if (option == 420)
@@ -333,7 +335,7 @@ CHandleData* SliderCommand(CLogoTask* task, CHandleData** inputs, int32_t option
     const auto doc = OpenDocumentFor(calledName);
     if (option == 452) {
         const int32_t serial = CurrentOfKind(task, kSliderObject, calledName);
-        const std::string list = GetString(in[0], false);
+        const std::string list = ListText(in[0]);
         auto hold = doc->Lock();
         Write<CSlider>(*doc, serial, "setsliderfunction").function = list;
         doc->SetModified(true);

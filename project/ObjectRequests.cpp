@@ -191,7 +191,7 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
     CPageObject* found = doc->FindObject(request.name);
     if (!found) {
         // A monitor deleted under its task: the task ends.
-        if (number == kUpdateMonitor) return BooleanValue(false);
+        if (number == kUpdateMonitor) return MakeInteger(0);
         RaiseError(kErrorNoPageObject, {});
     }
     CPageObject& object = *found;
@@ -205,8 +205,8 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
             ActivateObject(*doc, object, request.flag);
             return nullptr;
         case kUpdateMonitor:
-            return BooleanValue(
-                As<CMonitor>(object, ".updatemonitor").Update(request.task, request.text));
+            return MakeInteger(
+                As<CMonitor>(object, ".updatemonitor").Update(request.task, request.text) ? 1 : 0);
         case kSetShape:
             SetShape(*doc, object, request.text);
             doc->SetModified(true);

@@ -65,6 +65,12 @@ std::pair<int32_t, int32_t> NumberPair(CHandleData* input, const std::string& ca
     return {numbers[0], numbers[1]};
 }
 
+std::string ListText(CHandleData* input) {
+    std::string text = GetString(input, false);
+    if (IsListValue(input) && text.size() >= 2) text = text.substr(1, text.size() - 2);
+    return text;
+}
+
 double NumberInput(CHandleData* input, const std::string& calledName) {
     if (!IsWordValue(input)) RaiseWrongInput(calledName, input);
     try {

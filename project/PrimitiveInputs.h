@@ -19,6 +19,8 @@ std::string WordInput(CHandleData* input, const std::string& calledName);
 // A list of two numbers, rounded to whole ones; anything else raises -4.
 std::pair<int32_t, int32_t> NumberPair(CHandleData* input, const std::string& calledName);
 
+// An instruction list's text, without its outer brackets; a word as it is.
+std::string ListText(CHandleData* input);
 // A number input; anything else raises -4.
 double NumberInput(CHandleData* input, const std::string& calledName);
 // A list of numbers (of that many, unless count is 0); else -4.

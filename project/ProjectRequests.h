@@ -13,7 +13,7 @@ class CHandleData;
 // Those on a page object name it (or "Procedures" where the procedures page
 // takes the request).
 inline constexpr uint32_t kActivate = 0x7212;       // flag: on
-inline constexpr uint32_t kUpdateMonitor = 0x7213;  // text the value; task
+inline constexpr uint32_t kUpdateMonitor = 0x7213;  // text the value; task. Reply 1: go on
 inline constexpr uint32_t kSetShape = 0x7218;       // text the shape, style or picture
 inline constexpr uint32_t kSetWallpaper = 0x7220;   // text the picture (empty: none)
 inline constexpr uint32_t kSetLimits = 0x7221;      // values min max
