@@ -117,10 +117,8 @@ TEST_F(ProjectTest, GraphSamplingConcurrency) {
         CGraph& graph = *object->As<CGraph>();
         graph.curveFunctions = {"a", "b", "", "c"};
         graph.SetInterval(0.2);
-        graph.Activate(true, [&](const std::string&, uint32_t time) {
-            ++reads;
-            return static_cast<double>(time);
-        });
+        // Only the sampling thread reads: the values grow along each curve.
+        graph.Activate(true, [&](const std::string&, uint32_t) { return ++reads; });
         // Many samples due at once: every pass is long.
         {
             auto data = graph.DataLock();
