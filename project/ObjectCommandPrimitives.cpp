@@ -174,7 +174,7 @@ CHandleData* InsertPrimitive(CLogoTask* task, CHandleData** inputs, int32_t opti
     if (server == 0 || server == platform::CurrentThreadId())
         InsertIntoTarget(request.target, request.text);
     else
-        Release(CallMainThread(kInsertText, &request));
+        Release(CallProjectBlock(kInsertText, &request));
     return nullptr;
 }
 

@@ -240,7 +240,7 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
 
 void InsertIntoTarget(const std::string& target, const std::string& text) {
     const std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();
-    if (!doc) RaiseError(kErrorNoOpenProject, {});
+    if (!doc) RaiseError(kErrorNoPageObject);  // no project, no text box
     auto hold = doc->Lock();
     if (target == kProceduresTarget) {
         doc->SetProceduresText(doc->ProceduresText() + text);

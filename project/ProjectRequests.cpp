@@ -169,7 +169,11 @@ CHandleData* CallProject(uint32_t number, ProjectRequest& request) {
     const platform::ThreadId server = MainThread();
     if (server == 0 || server == platform::CurrentThreadId())
         return ServeProjectRequest(number, request);
-    CHandleData* result = CallMainThread(number, &request);
+    return CallProjectBlock(number, &request);
+}
+
+CHandleData* CallProjectBlock(uint32_t number, void* block) {
+    CHandleData* result = CallMainThread(number, block);
     if (IsError(result)) throw LogoError{result};
     return result;
 }

@@ -84,3 +84,6 @@ void InsertIntoTarget(const std::string& target, const std::string& text);
 // error reply. Without a main thread to serve it, or on the main thread
 // itself, the request is served at once.
 CHandleData* CallProject(uint32_t number, ProjectRequest& request);
+// The same for a request whose block is of another type; the main thread
+// must be there to serve it.
+CHandleData* CallProjectBlock(uint32_t number, void* block);
