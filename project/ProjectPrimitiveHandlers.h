@@ -44,6 +44,7 @@ KINETRA_PROJECT_HANDLER(GraphSetting);   // 465, 467
 KINETRA_PROJECT_HANDLER(ExportCurves);   // 32008 exportcurves
 
 // Pages (PagePrimitives.cpp).
+KINETRA_PROJECT_HANDLER(ClearPagePrimitive);   // 480
 KINETRA_PROJECT_HANDLER(RemovePagePrimitive);  // 483
 KINETRA_PROJECT_HANDLER(GetPage);              // 484
 KINETRA_PROJECT_HANDLER(ImportProcedures);     // 485

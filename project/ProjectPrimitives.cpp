@@ -111,7 +111,7 @@ constexpr PrimitiveRow kProjectRows[] = {
     Row(GraphCommand, 474, 0, 474),
 
     // Pages and closing the project.
-    Fixed(480, 0),
+    Row(ClearPagePrimitive, 480, 0),
     Row(CloseProjectPrimitive, 481, 0, 0),
     Row(CloseProjectPrimitive, 482, 0, 1),
     Row(RemovePagePrimitive, 483, 1),

@@ -140,6 +140,9 @@ TEST_F(ProjectTest, PageObjectPrimitivesAndTheirErrors) {
         {"newobject \"monitor \"m [0 0] [50 20] activate deactivate deleteobject print objects",
          "[chart go notes speed]\r\n"},
         {"talkto \"procedures settextcolor [4 5 6] setstyle 3 print textcolor", "[4 5 6]\r\n"},
+        {"newpage newobject \"graph \"g2 [0 0] [300 200] startsample clearpage print objects "
+         "setcurve 1 [1]",
+         "[chart go notes speed]\r\n" + Message(-22, {"graph", "setcurve"})},
     };
     for (const Case& c : cases) EXPECT_EQ(RunLogo(c.line), c.result) << c.line;
 
@@ -159,6 +162,27 @@ TEST_F(ProjectTest, PageObjectPrimitivesAndTheirErrors) {
     EXPECT_EQ(go.mode, 0);
     EXPECT_EQ(go.firstList, "on");
     EXPECT_EQ(go.secondList, "off");
+}
+
+// A momentary button pressed and released: its second list starts when the
+// first has ended, then it comes up.
+TEST_F(ProjectTest, APressedButtonRunsItsListsAsItsTasksEnd) {
+    ASSERT_EQ(RunLogo("newobject \"button \"go [0 0] [60 20] setbuttonmode 0 "
+                      "setbuttonfunction [make \"a 1] setbuttonfunction2 [make \"b 2]"),
+              "");
+    CPageObject& object = *doc_->FindObject("go");
+    const CPageButton& button = *object.As<CPageButton>();
+    PressButton(*doc_, object);
+    ASSERT_TRUE(WaitForAllTasks(5000));
+    ReleaseButton(*doc_, object);  // the end of the first is not yet heard of
+    EXPECT_EQ(RunLogo("print :a print name? \"b"), "1\r\nfalse\r\n");
+    ObjectTaskFinished(object.Serial());
+    ASSERT_TRUE(WaitForAllTasks(5000));
+    EXPECT_EQ(RunLogo("print :b"), "2\r\n");
+    EXPECT_TRUE(button.down);
+    ObjectTaskFinished(object.Serial());
+    EXPECT_FALSE(button.down);
+    EXPECT_EQ(DefaultSelection().button, object.Serial());
 }
 
 // The monitor's own task shows its list's value until the monitor is made
