@@ -173,6 +173,8 @@ bool IsObjectRequest(uint32_t number) {
 
 CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
     const std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();
+    // A monitor's task outlives a closed project quietly.
+    if (!doc && number == kUpdateMonitor) return MakeInteger(0);
     if (!doc) RaiseError(kErrorNoOpenProject, {request.calledName});
     auto hold = doc->Lock();
     if (number >= kTopBottom && number <= kSetTextColour) return TextRequest(*doc, number, request);
