@@ -56,6 +56,19 @@ void CKinetraDoc::Install(std::shared_ptr<CKinetraDoc> doc) {
 
 void CKinetraDoc::Switch(std::shared_ptr<CKinetraDoc> doc) {
     if (const std::shared_ptr<CKinetraDoc> old = Current()) {
+        {
+            // Sampling threads end while the setup they read is still
+            // there: one must never hold the project's last reference, or it
+            // would wait for itself to end. Monitors' tasks end at their
+            // next value.
+            auto hold = old->Lock();
+            for (const auto& page : old->pages_) {
+                for (const auto& object : page->Objects()) {
+                    if (CGraph* graph = object->As<CGraph>()) graph->Activate(false);
+                    if (CMonitor* monitor = object->As<CMonitor>()) monitor->Activate(false);
+                }
+            }
+        }
         SetOpenProject(nullptr);
         SetActiveSetup(nullptr);
         auto hold = old->Lock();

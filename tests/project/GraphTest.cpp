@@ -144,6 +144,13 @@ TEST_F(ProjectTest, GraphSamplingConcurrency) {
         auto hold = doc_->Lock();
         doc_->Delete(*object);
     }
+    // Closing the project while a graph samples ends its thread first.
+    CGraph& last = *doc_->NewObject(kGraphObject, "ending", {0, 0}, {300, 200}).As<CGraph>();
+    last.curveFunctions[0] = "a";
+    last.Activate(true, [&](const std::string&, uint32_t) { return ++reads; });
+    EXPECT_TRUE(last.Sampling());
+    doc_.reset();
+    CKinetraDoc::CloseProject();
     // Nothing reads once every graph is gone.
     const int after = reads.load();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
