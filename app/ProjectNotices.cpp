@@ -45,7 +45,11 @@ void RegisterProjectNotices() {
             } catch (const std::exception&) {
                 result = MakeError(kErrorInternal);
             }
-            ReplyToCaller(caller, result);
+            // These return once the screen shows the change.
+            if (number == kActivate || number == kSetLimits || number == kSetValue)
+                DeferReply(caller, result);
+            else
+                ReplyToCaller(caller, result);
         });
     }
 }
