@@ -91,7 +91,10 @@ bool CGraph::Sampling() const {
 
 void CGraph::Join() {
     if (!lock_ || !sampler_) return;
+    // Only the graph's owner starts and stops sampling; readers look at
+    // the sampler under the lock.
     if (sampler_->thread.joinable()) sampler_->thread.join();
+    auto hold = DataLock();
     sampler_.reset();
 }
 
@@ -119,7 +122,8 @@ void CGraph::Activate(bool on, CurveReader reader) {
     nextSample_ = BoxMilliseconds();
     StartRange();
     for (int c = 0; c < 4; ++c) {
-        if (!ActiveSource(curveFunctions[c])) continue;
+        active_[c] = ActiveSource(curveFunctions[c]);
+        if (!active_[c]) continue;
         curves[c].clear();
         curves[c].reserve(kMaxCurveSamples);  // sampling appends without allocating
     }
@@ -144,9 +148,11 @@ void CGraph::Activate(bool on, CurveReader reader) {
 
 bool CGraph::TakeDueSamples(uint32_t now, const CurveReader& reader) {
     auto hold = DataLock();
+    if (!sampler_)
+        for (int c = 0; c < 4; ++c) active_[c] = ActiveSource(curveFunctions[c]);
     while (static_cast<int32_t>(now - nextSample_) >= 0) {
         for (int c = 0; c < 4; ++c) {
-            if (!ActiveSource(curveFunctions[c])) continue;
+            if (!active_[c]) continue;
             auto& curve = curves[c];
             if (curve.size() >= kMaxCurveSamples) {
                 xMaximum = static_cast<double>(curve.size()) * interval;

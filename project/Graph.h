@@ -60,7 +60,8 @@ class CGraph {
 
     // One pass of the sampling thread at the time now: takes every sample
     // due, each read at its own due time. False when a full curve ended the
-    // sampling. Active curves are those with a source; others record nothing.
+    // sampling. Active curves are those with a source (decided when the
+    // sampling started, while it runs); others record nothing.
     bool TakeDueSamples(uint32_t now, const CurveReader& reader);
     uint32_t NextSampleTime() const { return nextSample_; }
     void SetNextSampleTime(uint32_t time) { nextSample_ = time; }
@@ -125,4 +126,5 @@ class CGraph {
     std::unique_ptr<std::mutex> lock_;
     std::unique_ptr<Sampler> sampler_;
     uint32_t nextSample_ = 0;
+    std::array<bool, 4> active_{};  // the curves a run records
 };

@@ -165,10 +165,16 @@ TEST_F(ProjectTest, StoppingSamplingEndsTheThreadAndFitsTheRange) {
     graph.interval = 0.2;
     std::atomic<int> reads{0};
     graph.Activate(true, [&](const std::string&, uint32_t) { return ++reads; });
+    {
+        // A source given while it samples waits for the next run.
+        auto data = graph.DataLock();
+        graph.curveFunctions[1] = "y";
+    }
     while (reads < 3) std::this_thread::yield();
     graph.Activate(false);
     const int after = reads.load();
     EXPECT_FALSE(graph.Sampling());
+    EXPECT_TRUE(graph.curves[1].empty());
     const std::size_t count = graph.curves[0].size();
     EXPECT_EQ(graph.xMaximum, 0.2 * (static_cast<double>(count) - 1));
     EXPECT_EQ(graph.xMaximum2, graph.xMaximum);
