@@ -22,6 +22,7 @@ inline constexpr uint32_t kBoxMessage = 0x7203;         // wParam style, lParam 
 inline constexpr uint32_t kBoxText = 0x7204;            // wParam style, lParam the text
 inline constexpr uint32_t kEndOfLine = 0x7206;          // the command centre's input handling
 inline constexpr uint32_t kTaskEnded = 0x7261;          // a task thread has ended
+inline constexpr uint32_t kObjectTaskEnded = 0x7262;    // wParam the owning page object
 inline constexpr uint32_t kInputEvents = 0x7700;        // input events of inputs 1-4
 // The reply, posted to the caller's thread: wParam 0, lParam the result.
 inline constexpr uint32_t kReply = 0x7207;

@@ -7,6 +7,7 @@
 #include "LogoCore/MainThreadCall.h"
 #include "app/MainThreadChannel.h"
 #include "box/SensorSetup.h"
+#include "project/ObjectActions.h"
 #include "project/ProjectRequests.h"
 
 namespace {
@@ -23,6 +24,15 @@ void RegisterProjectNotices() {
             setup->RunInputEvents(static_cast<uint32_t>(notice.wParam),
                                   static_cast<uint32_t>(notice.lParam));
     });
+    // A button may start its second list then; an error of starting it
+    // (too many tasks) has no task to show it in and is dropped.
+    SetNoticeHandler(kObjectTaskEnded, [](const platform::ThreadMessage& notice) {
+        try {
+            ObjectTaskFinished(static_cast<int32_t>(notice.wParam));
+        } catch (const LogoError& error) {
+            Release(error.handle);
+        }
+    });
     // The project's requests: the document belongs to this thread. An error
     // goes back to the Logo thread that asked, whatever it was.
     for (const uint32_t number : ProjectRequestNumbers()) {
@@ -35,7 +45,11 @@ void RegisterProjectNotices() {
             } catch (const std::exception&) {
                 result = MakeError(kErrorInternal);
             }
-            ReplyToCaller(caller, result);
+            // These return once the screen shows the change.
+            if (number == kActivate || number == kSetLimits || number == kSetValue)
+                DeferReply(caller, result);
+            else
+                ReplyToCaller(caller, result);
         });
     }
 }

@@ -20,6 +20,7 @@
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
 #include "platform/Utf8.h"
+#include "project/ProjectRequests.h"
 
 namespace {
 
@@ -117,15 +118,19 @@ void RegisterTerminalRequests(CommandCentre& centre, bool interactive) {
 }
 
 void RegisterProceduresPageRequests(ProceduresPage& page) {
-    // The terminal has no text boxes; the procedures page takes the text.
     SetRequestHandler(kInsertText, [&page](CallerRecord* caller, void* block) {
         const auto* request = static_cast<InsertTextRequest*>(block);
-        if (request->target != kProceduresTarget) {
-            ReplyToCaller(caller, ErrorHandle(kErrorNoPageObject));
+        if (request->target == kProceduresTarget) {
+            page.Append(request->text);
+            ReplyToCaller(caller, nullptr);
             return;
         }
-        page.Append(request->text);
-        ReplyToCaller(caller, nullptr);
+        try {
+            InsertIntoTarget(request->target, request->text);
+            ReplyToCaller(caller, nullptr);
+        } catch (const LogoError& error) {
+            ReplyToCaller(caller, error.handle);
+        }
     });
 }
 
@@ -144,6 +149,11 @@ void TerminalHost::Print(std::string_view text) {
 
 void TerminalHost::TaskEnded() {
     platform::PostThreadMessage(MainThread(), {kTaskEnded, 0, 0});
+}
+
+void TerminalHost::PageObjectTaskFinished(int32_t object) {
+    platform::PostThreadMessage(MainThread(),
+                                {kObjectTaskEnded, static_cast<uintptr_t>(object), 0});
 }
 
 void TerminalHost::TasksStopped() {

@@ -15,6 +15,8 @@ class TerminalHost final : public TaskHost {
     void Print(std::string_view text) override;
     void TaskEnded() override;
     void TasksStopped() override;
+    // The object that started the task hears of its end on the main thread.
+    void PageObjectTaskFinished(int32_t object) override;
     // Stopping everything and defining procedures switch the box's outputs off.
     void AllOutputsOff() override;
 
@@ -31,7 +33,7 @@ class ProceduresPage;
 // command centre, tool bars) and shows the box link's messages.
 void RegisterTerminalRequests(CommandCentre& centre, bool interactive);
 // Text written into the procedures page (pons) lands on the terminal's
-// page; any other target has no text box to take it.
+// page; a text box's name, to the project's text box.
 void RegisterProceduresPageRequests(ProceduresPage& page);
 // Adds a typed byte to the character being collected; a whole character
 // goes to the Logo thread that has waited longest for one.

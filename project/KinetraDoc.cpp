@@ -56,6 +56,19 @@ void CKinetraDoc::Install(std::shared_ptr<CKinetraDoc> doc) {
 
 void CKinetraDoc::Switch(std::shared_ptr<CKinetraDoc> doc) {
     if (const std::shared_ptr<CKinetraDoc> old = Current()) {
+        {
+            // Sampling threads end while the setup they read is still
+            // there: one must never hold the project's last reference, or it
+            // would wait for itself to end. Monitors' tasks end at their
+            // next value.
+            auto hold = old->Lock();
+            for (const auto& page : old->pages_) {
+                for (const auto& object : page->Objects()) {
+                    if (CGraph* graph = object->As<CGraph>()) graph->Activate(false);
+                    if (CMonitor* monitor = object->As<CMonitor>()) monitor->Activate(false);
+                }
+            }
+        }
         SetOpenProject(nullptr);
         SetActiveSetup(nullptr);
         auto hold = old->Lock();
@@ -263,8 +276,10 @@ void CKinetraDoc::Rename(CPageObject& object, const std::string& name) {
 }
 
 void CKinetraDoc::DeleteLocked(CPage& page, CPageObject& object) {
-    if (CGraph* graph = object.As<CGraph>()) graph->sampling = false;
-    if (CMonitor* monitor = object.As<CMonitor>()) monitor->active = 0;
+    // The sampling thread ends before its graph goes; a monitor's task ends
+    // at its next value, finding no monitor.
+    if (CGraph* graph = object.As<CGraph>()) graph->Activate(false);
+    if (CMonitor* monitor = object.As<CMonitor>()) monitor->Activate(false);
     const std::string& name = object.Name();
     if (!name.empty()) {
         const auto entry = names_.Lookup(name);

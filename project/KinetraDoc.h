@@ -22,6 +22,7 @@
 
 #include "LogoCore/ProjectAccess.h"
 #include "box/SensorSetup.h"
+#include "project/FontRecord.h"
 #include "project/Geometry.h"
 #include "project/Page.h"
 #include "project/PictureLibrary.h"
@@ -40,6 +41,12 @@ struct DocumentSettings {
     int32_t proceduresColourFollowsSystem = 1;
     int32_t singlePage = 0;
     bool operator==(const DocumentSettings&) const = default;
+};
+
+// How the procedures page shows its text, as Logo set it; not saved.
+struct ProceduresLook {
+    FontRecord font;
+    Colour textColour = kBlack;
 };
 
 class CKinetraDoc final : public ProjectAccess, public SetupNames {
@@ -90,6 +97,7 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     CProjectNames& Names() { return names_; }
     CSetupData& Setup() { return setup_; }
     const CSetupData& Setup() const { return setup_; }
+    ProceduresLook& Procedures() { return proceduresLook_; }
     DocumentSettings& Settings() { return settings_; }
     const DocumentSettings& Settings() const { return settings_; }
     CPictureLibrary& Pictures() { return pictures_; }
@@ -168,6 +176,7 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
 
     mutable std::recursive_mutex lock_;
     DocumentSettings settings_;
+    ProceduresLook proceduresLook_;
     CPictureLibrary pictures_;
     std::string proceduresText_;
     std::vector<std::unique_ptr<CPage>> pages_;

@@ -80,7 +80,7 @@ void CPage::SelectIn(PageRect area) {
     const PageRect normal = area.Normalised();
     for (const auto& object : objects_) {
         const CGraph* graph = object->As<CGraph>();
-        if (graph && graph->sampling) continue;
+        if (graph && graph->Sampling()) continue;
         if (object->Rect().Intersects(normal)) object->Select(false, true);
     }
 }

@@ -7,9 +7,23 @@
 
 #include "project/ShapeLists.h"
 
+// Which instruction list a press, a release or the end of the button's task
+// asks to be started.
+enum class ButtonList { kNone, kFirst, kSecond };
+
 class CPageButton {
   public:
     static constexpr const char* kClassName = "CPageButton";
+
+    // The mouse (or a test) pressing a button that is not selected: it goes
+    // down (mode 0) or flips, and starts the list of its new state unless a
+    // task of its own still runs.
+    ButtonList Press();
+    // A momentary button runs its second list after the first has ended
+    // and comes up after that.
+    ButtonList Release();
+    // A task started by the button has ended.
+    ButtonList TaskFinished();
 
     std::string firstList;
     std::string secondList;
@@ -17,6 +31,8 @@ class CPageButton {
     std::string shape = DefaultButtonShape();  // kept as read, even when unknown
     bool running = false;
     bool down = false;
+    bool released = true;
+    bool secondStarted = false;  // in the current momentary press
 
     template <typename Self, typename Visitor>
     static void Fields(Self& self, Visitor& v) {
@@ -25,4 +41,8 @@ class CPageButton {
         v.Int(self.mode);
         v.Text(self.shape);
     }
+
+  private:
+    ButtonList ReleaseStep();
+    ButtonList Start(ButtonList list);
 };

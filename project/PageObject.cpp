@@ -141,6 +141,9 @@ int32_t CPageObject::TypeOfRecordByte(uint8_t byte) {
 void CPageObject::Write(platform::ArchiveWriter& out) const {
     const uint8_t byte = RecordByte(type_);
     if (byte == 0) return;  // no record for an unassigned type
+    // A sampling graph's curves are read whole, not while a sample goes in.
+    std::unique_lock<std::mutex> data;
+    if (const CGraph* graph = As<CGraph>()) data = graph->DataLock();
     out.Byte(byte);
     FileFieldWriter writer(out);
     Fields(*this, writer);

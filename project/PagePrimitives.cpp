@@ -2,6 +2,7 @@
 // taking the procedures or pictures of another project file.
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
+#include "LogoCore/LogoTask.h"
 #include "LogoCore/PrimitiveSupport.h"
 #include "platform/TextCatalog.h"
 #include "project/KinetraDoc.h"
@@ -114,5 +115,23 @@ CHandleData* ImportPictures(CLogoTask*, CHandleData** inputs, int32_t,
     for (const PictureRef& picture : other->Pictures().UserPictures())
         doc->Pictures().AddOrReplace(picture);
     doc->SetModified(true);
+    return nullptr;
+}
+
+CHandleData* ClearPagePrimitive(CLogoTask* task, CHandleData** inputs, int32_t,
+                                const std::string& calledName) {
+    HandlerInputs in(inputs);
+    const auto doc = OpenDocumentFor(calledName);
+    ProjectRequest request;
+    request.calledName = calledName;
+    {
+        auto hold = doc->Lock();
+        const CPage* page = doc->CurrentPage();
+        if (!page) return nullptr;
+        request.name = page->Name();
+        // The task lets go of the page's objects before they go.
+        for (const auto& object : page->Objects()) task->Selection().Forget(object->Serial());
+    }
+    Release(CallProject(kClearPage, request));
     return nullptr;
 }

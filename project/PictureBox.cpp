@@ -8,8 +8,7 @@ constexpr int32_t kFirstReferenceVersion = 12;
 
 }  // namespace
 
-bool CPictureBox::Read(platform::ArchiveReader& in, int32_t version,
-                       CPictureLibrary& library) {
+bool CPictureBox::Read(platform::ArchiveReader& in, int32_t version, CPictureLibrary& library) {
     if (version >= kFirstReferenceVersion) {
         if (in.Int32() <= 0) return false;
         const std::string name = in.Text();

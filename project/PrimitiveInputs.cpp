@@ -5,13 +5,15 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
+#include "LogoCore/LogoTask.h"
+#include "LogoCore/MainThreadCall.h"
 #include "LogoCore/Parser.h"
 #include "LogoCore/PrimitiveSupport.h"
 #include "project/KinetraDoc.h"
 
 namespace {
 
-constexpr int32_t kErrorNoProject = -61;
+constexpr int32_t kErrorNoOpenProject = -61;
 
 bool NeedsBars(const std::string& name) {
     return name.find_first_of(" \t") != std::string::npos;
@@ -21,7 +23,7 @@ bool NeedsBars(const std::string& name) {
 
 std::shared_ptr<CKinetraDoc> OpenDocumentFor(const std::string& calledName) {
     std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();
-    if (!doc) RaiseError(kErrorNoProject, {calledName});
+    if (!doc) RaiseError(kErrorNoOpenProject, {calledName});
     return doc;
 }
 
@@ -47,6 +49,82 @@ std::pair<int32_t, int32_t> NumberPair(CHandleData* input, const std::string& ca
         numbers[i] = static_cast<int32_t>(std::lround(value));
     }
     return {numbers[0], numbers[1]};
+}
+
+std::string ListText(CHandleData* input) {
+    std::string text = GetString(input, false);
+    if (IsListValue(input) && text.size() >= 2) text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+double NumberInput(CHandleData* input, const std::string& calledName) {
+    if (!IsWordValue(input)) RaiseWrongInput(calledName, input);
+    try {
+        return GetReal(input, false);
+    } catch (const LogoError& error) {
+        Release(error.handle);
+        RaiseWrongInput(calledName, input);
+    }
+}
+
+std::vector<double> NumbersInput(CHandleData* input, const std::string& calledName,
+                                 std::size_t count) {
+    if (!IsListValue(input)) RaiseWrongInput(calledName, input);
+    const std::size_t size = input->ListValue()->Size();
+    if (count != 0 && size != count) RaiseWrongInput(calledName, input);
+    std::vector<double> numbers;
+    numbers.reserve(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        CHandleData* item = input->ListValue()->ElementAt(i);
+        if (!IsWordValue(item)) RaiseWrongInput(calledName, input);
+        try {
+            numbers.push_back(GetReal(item, false));
+        } catch (const LogoError& error) {
+            Release(error.handle);
+            RaiseWrongInput(calledName, input);
+        }
+    }
+    return numbers;
+}
+
+CHandleData* RealList(const std::vector<double>& numbers) {
+    const OwnedList list(new CLogoList());
+    for (const double number : numbers) list->Adopt(NormaliseNumber(number));
+    return MakeListValue(list.Get());
+}
+
+int32_t CurrentOfKind(CLogoTask* task, int32_t type, const std::string& calledName) {
+    const TalkToContext& s = task->Selection();
+    int32_t serial = 0;
+    switch (type) {
+        case kPictureBoxObject:
+            serial = s.pictureBox;
+            break;
+        case kGraphObject:
+            serial = s.graph;
+            break;
+        case kButtonObject:
+            serial = s.button;
+            break;
+        case kSliderObject:
+            serial = s.slider;
+            break;
+        case kMonitorObject:
+            serial = s.monitor;
+            break;
+        case kTextBoxObject:
+            serial = s.textBox;
+            break;
+    }
+    if (serial == 0) RaiseError(-22, {ObjectKindName(type), calledName});
+    return serial;
+}
+
+std::string TargetName(CKinetraDoc& doc, int32_t serial) {
+    if (doc.IsProceduresPage(serial)) return kProceduresTarget;
+    const CPageObject* object = doc.FindObject(serial);
+    if (!object) RaiseError(kErrorNoPageObject, {});
+    return object->Name();
 }
 
 CHandleData* NameList(const std::vector<std::string>& names) {

@@ -53,8 +53,10 @@ std::size_t EstimatedSize(const std::vector<std::unique_ptr<CPage>>& pages,
     for (const auto& page : pages) {
         for (const auto& object : page->Objects()) {
             bytes += 256;
-            if (const CGraph* graph = object->As<CGraph>())
+            if (const CGraph* graph = object->As<CGraph>()) {
+                auto data = graph->DataLock();  // it may be sampling
                 for (const auto& curve : graph->curves) bytes += 8 * curve.size();
+            }
         }
     }
     return bytes;

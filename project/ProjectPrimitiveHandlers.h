@@ -19,7 +19,32 @@ KINETRA_PROJECT_HANDLER(SetObjectPosition);   // 178
 KINETRA_PROJECT_HANDLER(SetObjectSize);       // 179
 KINETRA_PROJECT_HANDLER(ObjectSize);          // 182
 
+// The current objects of each kind (ObjectCommandPrimitives.cpp); the
+// option is the token.
+KINETRA_PROJECT_HANDLER(BackColour);             // 170
+KINETRA_PROJECT_HANDLER(ObjectLook);             // 172, 173, 180, 181
+KINETRA_PROJECT_HANDLER(DeleteObjectPrimitive);  // 175
+KINETRA_PROJECT_HANDLER(SetBackColour);          // 176
+KINETRA_PROJECT_HANDLER(TextCommand);            // 190, 191, 198-201, 204
+KINETRA_PROJECT_HANDLER(FontReporter);           // 192, 193, 202, 203
+KINETRA_PROJECT_HANDLER(InsertPrimitive);        // 195, 196, 197
+KINETRA_PROJECT_HANDLER(ActivatePrimitive);      // 410, 411
+KINETRA_PROJECT_HANDLER(SetMonitorFunction);     // 412
+KINETRA_PROJECT_HANDLER(ButtonSetting);          // 420, 421, 422
+KINETRA_PROJECT_HANDLER(ShapePrimitive);         // 441-445
+KINETRA_PROJECT_HANDLER(ObjectKind);             // 446
+KINETRA_PROJECT_HANDLER(SliderReporter);         // 450, 454
+KINETRA_PROJECT_HANDLER(SliderCommand);          // 451, 452, 453
+KINETRA_PROJECT_HANDLER(UpdateMonitorLoop);      // 32007
+
+// Graphs (GraphPrimitives.cpp).
+KINETRA_PROJECT_HANDLER(GraphCommand);   // 460, 461, 463, 464, 468-474
+KINETRA_PROJECT_HANDLER(GraphReporter);  // 462, 466
+KINETRA_PROJECT_HANDLER(GraphSetting);   // 465, 467
+KINETRA_PROJECT_HANDLER(ExportCurves);   // 32008 exportcurves
+
 // Pages (PagePrimitives.cpp).
+KINETRA_PROJECT_HANDLER(ClearPagePrimitive);   // 480
 KINETRA_PROJECT_HANDLER(RemovePagePrimitive);  // 483
 KINETRA_PROJECT_HANDLER(GetPage);              // 484
 KINETRA_PROJECT_HANDLER(ImportProcedures);     // 485

@@ -16,9 +16,16 @@ constexpr int32_t kErrorNoPath = -60;
 constexpr int32_t kErrorNoSuchPage = -39;
 
 constexpr uint32_t kNumbers[] = {
-    kCreateObject,  kResizeObject, kMoveObject,        kRenameObject,    kClearPage,
-    kActivatePage,  kDeletePage,   kNewPage,           kRenamePage,      kCloseProject,
-    kSaveProjectAs, kOpenProject,  kNewProjectRequest, kInsertProcedures};
+    kCreateObject,      kResizeObject,     kMoveObject,    kRenameObject,
+    kClearPage,         kActivatePage,     kDeletePage,    kNewPage,
+    kRenamePage,        kCloseProject,     kSaveProjectAs, kOpenProject,
+    kNewProjectRequest, kInsertProcedures, kActivate,      kUpdateMonitor,
+    kSetShape,          kSetWallpaper,     kSetLimits,     kSetValue,
+    kSetYAxis,          kSetInterval,      kStartSample,   kClearCurve,
+    kSetGrid,           kAddPoint,         kFillCurve,     kShiftX,
+    kSetBorder,         kShowName,         kDeleteObject,  kSetColour,
+    kTopBottom,         kClearText,        kSetFontFace,   kSetFontSize,
+    kSetFontStyle,      kSetTextColour};
 
 std::shared_ptr<CKinetraDoc> Document(const ProjectRequest& request) {
     std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();
@@ -129,6 +136,7 @@ std::span<const uint32_t> ProjectRequestNumbers() {
 }
 
 CHandleData* ServeProjectRequest(uint32_t number, ProjectRequest& request) {
+    if (IsObjectRequest(number)) return ServeObjectRequest(number, request);
     switch (number) {
         case kCreateObject:
             return CreateObject(request);
@@ -161,7 +169,11 @@ CHandleData* CallProject(uint32_t number, ProjectRequest& request) {
     const platform::ThreadId server = MainThread();
     if (server == 0 || server == platform::CurrentThreadId())
         return ServeProjectRequest(number, request);
-    CHandleData* result = CallMainThread(number, &request);
+    return CallProjectBlock(number, &request);
+}
+
+CHandleData* CallProjectBlock(uint32_t number, void* block) {
+    CHandleData* result = CallMainThread(number, block);
     if (IsError(result)) throw LogoError{result};
     return result;
 }

@@ -11,6 +11,14 @@ class CSlider {
   public:
     static constexpr const char* kClassName = "CSlider";
 
+    // Whole numbers are rounded (halves away from zero) and the value kept
+    // within the limits. True when the instruction list is to run, which it
+    // does whether or not the value changed.
+    bool SetValue(double v);
+    // The limits, rounded like the value; a value outside them moves to the
+    // nearer one through SetValue (whose answer this gives).
+    bool SetLimits(double min, double max);
+
     int32_t orientation = 1;  // 0 upright, 1 lying
     int32_t wholeNumbers = 1;
     double maximum = 8;

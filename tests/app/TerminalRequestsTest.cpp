@@ -73,7 +73,7 @@ TEST(TerminalRequests, WrittenTextGoesToTheProceduresPageOnALineOfItsOwn) {
     EXPECT_EQ(CallFromLogoThread(kInsertText, &request, [] {}), "<nothing>");
     EXPECT_EQ(page.Text(), "to square\nend\nmake \"x 5\n");
 
-    // No text box has a name in a terminal.
+    // Without a project no text box has the name.
     InsertTextRequest elsewhere{"notes", "make \"y 6\r\n"};
     EXPECT_EQ(CallFromLogoThread(kInsertText, &elsewhere, [] {}), "error");
     EXPECT_EQ(page.Text(), "to square\nend\nmake \"x 5\n");

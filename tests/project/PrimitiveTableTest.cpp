@@ -165,6 +165,7 @@ TEST(PrimitiveTables, NamedRowsCarryTheirBuiltInNamesAndFields) {
         {".updatemonitor", 32007, 0, 0, 1},
         {".setboxunit", 32008, 0, 0, 2},
         {".setboxaction", 32009, 0, 0, 3},
+        {"exportcurves", 32010, 0, 0, 1},
     };
     const std::vector<NamedPrimitiveRow> rows = AllNamedRows();
     ASSERT_EQ(rows.size(), std::size(expected));
@@ -212,7 +213,7 @@ TEST(PrimitiveTables, NumberedRowsCarryTheirStatedFields) {
         {165, 0, 2, 2, 2},
         // The project.
         {171, 0, 4, 4, 4},
-        {468, 0, 2, 2, 2},
+        {468, 468, 2, 2, 2},
         {489, 0, 0, 0, 0},
         {505, 1, 1, 1, 1},
         {509, 0, 0, 0, 0},

@@ -1,0 +1,27 @@
+// What the objects on a page do when used: pressing a button, setting a
+// slider, switching a monitor or graph on and off, and hearing that a task
+// an object started has ended. The window's mouse handlers, the Logo
+// requests and the tests all come through here, on the main thread; the
+// Logo the objects start runs as tasks owned by the object.
+#pragma once
+
+#include <cstdint>
+
+class CKinetraDoc;
+class CPageObject;
+
+// A button pressed or released with the mouse (not selected, no Shift):
+// it becomes the current button of the global talk-to record.
+void PressButton(CKinetraDoc& doc, CPageObject& button);
+void ReleaseButton(CKinetraDoc& doc, CPageObject& button);
+
+// A slider set by the mouse or by Logo, and its limits.
+void SetSliderValue(CKinetraDoc& doc, CPageObject& slider, double value);
+void SetSliderLimits(CKinetraDoc& doc, CPageObject& slider, double min, double max);
+
+// A monitor starts or forgets its task; a graph starts or stops sampling.
+void ActivateObject(CKinetraDoc& doc, CPageObject& object, bool on);
+
+// A task owned by the object (its serial number) has ended. An object
+// deleted meanwhile is passed over.
+void ObjectTaskFinished(int32_t serial);
