@@ -88,7 +88,7 @@ std::vector<double> NumbersInput(CHandleData* input, const std::string& calledNa
 }
 
 CHandleData* RealList(const std::vector<double>& numbers) {
-    const OwnedList list(new CLogoList());
+    const ListReference list(new CLogoList());
     for (const double number : numbers) list->Adopt(NormaliseNumber(number));
     return MakeListValue(list.Get());
 }
