@@ -121,8 +121,10 @@ class CLogoTask final : public CParserClient {
     CHandleData* FindVariable(std::string_view name);
 
     // The stop request: a flag any thread may set, checked by the evaluator.
-    int32_t StopRequested() const { return stop_.load(std::memory_order_relaxed); }
-    void RequestStop(int32_t request) { stop_.store(request, std::memory_order_relaxed); }
+    // Release and acquire: a task that has seen the request and then frees
+    // itself does so after the stopper's write (plain loads on x86).
+    int32_t StopRequested() const { return stop_.load(std::memory_order_acquire); }
+    void RequestStop(int32_t request) { stop_.store(request, std::memory_order_release); }
 
     // The value of the output primitive on its way to the procedure boundary.
     CHandleData* TakeOutput();
