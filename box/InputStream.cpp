@@ -114,6 +114,8 @@ bool ControlBox_DecodeFrameAt(const uint8_t* frame, uint32_t stamp) {
     // Slots 0 and 1 have no trustworthy predecessor after the open's reset.
     if (w > 1) NoteMissedFrames(ring, stamp, previous.stamp.load(kRelaxed));
     Link().notReady.store((frame[0] & kNotReadyBit) != 0);
+    const uint32_t filled = ring.filled.load(kRelaxed);
+    if (filled < kSampleSlots) ring.filled.store(filled + 1, std::memory_order_release);
     ring.writeIndex.store((w + 1) % kSampleSlots, std::memory_order_release);
     ring.hasFrame.store(true, std::memory_order_release);
     // After the slot is published: a task that a timed output's end

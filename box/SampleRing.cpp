@@ -74,6 +74,7 @@ void ResetSampleRing() {
         }
         for (auto& rotation : slot.rotation) rotation.store(0, kRelaxed);
     }
+    ring.filled.store(0, std::memory_order_release);
     ring.writeIndex.store(1, std::memory_order_release);
     ring.hasFrame.store(false, std::memory_order_release);
 }
@@ -84,10 +85,18 @@ uint32_t BoxMilliseconds() {
 
 uint32_t ControlBox_SampleIndexAt(uint32_t time) {
     const SampleRing& ring = TheSampleRing();
+    // Counted before the newest is taken, so that every slot walked holds a
+    // frame: an empty slot would read as zeros (a pressed switch, full
+    // light) for a time before the first frame, such as a graph's first due
+    // time.
+    const uint32_t filled = ring.filled.load(std::memory_order_acquire);
     const uint32_t newest = ring.Newest();
     if (time == 0) return newest;
-    for (uint32_t slot = Before(newest); slot != newest; slot = Before(slot))
+    uint32_t slot = newest;
+    for (uint32_t walked = 1; walked < filled && walked < kSampleSlots; ++walked) {
+        slot = Before(slot);
         if (ring.slots[slot].stamp.load(kRelaxed) <= time) return slot;
+    }
     return newest;
 }
 

@@ -33,6 +33,9 @@ struct SampleRing {
     std::array<SampleSlot, kSampleSlots> slots;
     // The slot the next frame fills.
     std::atomic<uint32_t> writeIndex{1};
+    // How many slots hold a frame since the open (at most all): the others
+    // hold no reading, whatever their stamps say.
+    std::atomic<uint32_t> filled{0};
     // Whether a frame was decoded since the open: before it the ring holds
     // no reading.
     std::atomic<bool> hasFrame{false};

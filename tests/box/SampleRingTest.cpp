@@ -63,6 +63,10 @@ TEST_F(SampleRingTest, ReadersUseTheSampleInForceAtTheTime) {
     EXPECT_EQ(value, 900);
     EXPECT_EQ(ControlBox_Input(2, 0, &value, nullptr, nullptr, nullptr), kInputOk);
     EXPECT_EQ(value, 600);
+    // A time before the first frame since the open reads a frame, never a
+    // slot no frame has filled, whatever stamp it kept.
+    EXPECT_EQ(ControlBox_Input(2, 4000, &value, nullptr, nullptr, nullptr), kInputOk);
+    EXPECT_EQ(value, 600);
 }
 
 TEST_F(SampleRingTest, InputReportsTheFlagInvertedAndEveryRequestedValue) {
