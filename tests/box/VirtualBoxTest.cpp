@@ -109,6 +109,15 @@ class VirtualBoxTest : public ::testing::Test {
         frame.resize(19);
         return frame;
     }
+    // The first of the next 100 frames that shows what the test waits for,
+    // or the last of them.
+    template <class Condition>
+    Frame FrameWhere(Condition condition) {
+        Frame frame;
+        for (int i = 0; i < 100; ++i)
+            if (condition(frame = NextFrame())) break;
+        return frame;
+    }
     // Skips to the "#" that starts the answer, as the link does.
     std::vector<uint8_t> ReadAnswer() {
         for (int skipped = 0; skipped < 4096; ++skipped) {
@@ -121,6 +130,23 @@ class VirtualBoxTest : public ::testing::Test {
         }
         return {};
     }
+    // Outputs 1-8 at a glance: on (1/0), power or direction, one digit each.
+    std::string On() {
+        std::string text;
+        for (int out = 1; out <= 8; ++out) text += box_->OutputOn(out) ? '1' : '0';
+        return text;
+    }
+    std::string Power() {
+        std::string text;
+        for (int out = 1; out <= 8; ++out) text += static_cast<char>('0' + box_->OutputPower(out));
+        return text;
+    }
+    std::string Direction() {
+        std::string text;
+        for (int out = 1; out <= 8; ++out)
+            text += static_cast<char>('0' + box_->OutputDirection(out));
+        return text;
+    }
     void LogOn() {
         Send(LogonBytes());
         ASSERT_EQ(ReadAnswer(), Text(kAnswer));
@@ -132,13 +158,9 @@ class VirtualBoxTest : public ::testing::Test {
 };
 
 TEST(VirtualBoxName, VirtualInAnyCaseIsTheSimulatedBox) {
-    EXPECT_TRUE(IsVirtualPortName("virtual"));
-    EXPECT_TRUE(IsVirtualPortName("VIRTUAL"));
-    EXPECT_TRUE(IsVirtualPortName("Virtual"));
-    EXPECT_FALSE(IsVirtualPortName("virtual1"));
-    EXPECT_FALSE(IsVirtualPortName("virtua"));
-    EXPECT_FALSE(IsVirtualPortName("COM1"));
-    EXPECT_FALSE(IsVirtualPortName(""));
+    for (const char* name : {"virtual", "VIRTUAL", "Virtual"}) EXPECT_TRUE(IsVirtualPortName(name));
+    for (const char* name : {"virtual1", "virtua", "COM1", ""})
+        EXPECT_FALSE(IsVirtualPortName(name));
 }
 
 TEST_F(VirtualBoxTest, AnswersTheLogonByteForByteAfterNoise) {
@@ -191,69 +213,49 @@ TEST_F(VirtualBoxTest, FramesAreValidAndComeEvery19Point8MillisecondsOnAverage) 
     EXPECT_LT(elapsed.count(), 1600);
 }
 
-TEST_F(VirtualBoxTest, SingleByteCommandsSwitchPowerAndTurnOneOutput) {
+TEST_F(VirtualBoxTest, SingleByteAndMaskCommandsSetTheOutputs) {
     LogOn();
-    EXPECT_FALSE(box_->OutputOn(3));
-    EXPECT_EQ(box_->OutputPower(3), 8);
-    EXPECT_EQ(box_->OutputDirection(3), 1);
-    Command({0x2A});  // on
-    EXPECT_TRUE(box_->OutputOn(3));
-    EXPECT_FALSE(box_->OutputOn(2));
-    Command({0x32});  // power 0
-    EXPECT_EQ(box_->OutputPower(3), 0);
-    EXPECT_TRUE(box_->OutputOn(3));
-    Command({0x4A});  // direction 0
-    EXPECT_EQ(box_->OutputDirection(3), 0);
-    Command({0x22});  // reverse
-    EXPECT_EQ(box_->OutputDirection(3), 1);
-    Command({0x22, 0x4A, 0x42});  // reverse, 0, 1
-    EXPECT_EQ(box_->OutputDirection(3), 1);
-    Command({0x02});  // SYNC changes nothing
-    Command({0x3A});  // off
-    EXPECT_FALSE(box_->OutputOn(3));
-    Command({0x2F, 0x37});  // output 8 on, power 0
-    EXPECT_TRUE(box_->OutputOn(8));
-    EXPECT_EQ(box_->OutputPower(8), 0);
+    EXPECT_EQ(On() + Power() + Direction(),
+              "00000000"
+              "88888888"
+              "11111111");
+    struct Step {
+        std::vector<uint8_t> command;
+        const char *on, *power, *direction;
+    };
+    const Step steps[] = {
+        {{0x2A}, "00100000", "88888888", "11111111"},              // 3 on
+        {{0x32}, "00100000", "88088888", "11111111"},              // 3 power 0
+        {{0x4A}, "00100000", "88088888", "11011111"},              // 3 direction 0
+        {{0x22}, "00100000", "88088888", "11111111"},              // 3 reverse
+        {{0x22, 0x4A, 0x42}, "00100000", "88088888", "11111111"},  // reverse, 0, 1
+        {{0x02}, "00100000", "88088888", "11111111"},              // SYNC
+        {{0x3A}, "00000000", "88088888", "11111111"},              // 3 off
+        {{0x2F, 0x37}, "00000001", "88088880", "11111111"},        // 8 on, power 0
+        {{0x91, 0x0F}, "11110001", "88088880", "11111111"},        // 1-4 on
+        {{0x90, 0x05}, "01010001", "88088880", "11111111"},        // 1 and 3 off
+        {{0xB4, 0x06}, "01010001", "85588880", "11111111"},        // power 5 for 2, 3
+        {{0xB0, 0x80}, "01010001", "85588881", "11111111"},        // power 1 for 8
+        // Power 8, then 0, for 1 and 8.
+        {{0xB7, 0x80, 0x92, 0x81}, "01010001", "05588880", "11111111"},
+        {{0x93, 0x30}, "01010001", "05588880", "11110011"},  // direction 0 for 5, 6
+        {{0x95, 0x60}, "01010001", "05588880", "11110101"},  // reverse 6, 7
+        {{0x94, 0x10}, "01010001", "05588880", "11111101"},  // direction 1 for 5
+        {{0x91, 0xFF}, "11111111", "05588880", "11111101"},
+        // A zero mask is an argument, not a RELEASE.
+        {{0x90, 0x00}, "11111111", "05588880", "11111101"},
+    };
+    for (const Step& step : steps) {
+        Command(step.command);
+        EXPECT_EQ(On(), step.on) << int(step.command[0]);
+        EXPECT_EQ(Power(), step.power) << int(step.command[0]);
+        EXPECT_EQ(Direction(), step.direction) << int(step.command[0]);
+    }
     EXPECT_TRUE(box_->CurrentStatus().loggedOn);
-}
-
-TEST_F(VirtualBoxTest, MaskCommandsActOnEveryOutputInTheMask) {
-    LogOn();
-    Command({0x91, 0x0F});  // 1-4 on
-    for (int out = 1; out <= 8; ++out) EXPECT_EQ(box_->OutputOn(out), out <= 4) << out;
-    Command({0x90, 0x05});  // 1 and 3 off
-    EXPECT_FALSE(box_->OutputOn(1));
-    EXPECT_TRUE(box_->OutputOn(2));
-    EXPECT_FALSE(box_->OutputOn(3));
-    EXPECT_TRUE(box_->OutputOn(4));
-    Command({0xB4, 0x06});  // power 5 for 2 and 3
-    EXPECT_EQ(box_->OutputPower(1), 8);
-    EXPECT_EQ(box_->OutputPower(2), 5);
-    EXPECT_EQ(box_->OutputPower(3), 5);
-    Command({0xB0, 0x80});  // power 1 for 8
-    EXPECT_EQ(box_->OutputPower(8), 1);
-    Command({0xB7, 0x80, 0x92, 0x81});  // power 8, then 0, for 1 and 8
-    EXPECT_EQ(box_->OutputPower(1), 0);
-    EXPECT_EQ(box_->OutputPower(8), 0);
-    Command({0x93, 0x30});  // direction 0 for 5 and 6
-    EXPECT_EQ(box_->OutputDirection(5), 0);
-    EXPECT_EQ(box_->OutputDirection(6), 0);
-    EXPECT_EQ(box_->OutputDirection(7), 1);
-    Command({0x95, 0x60});  // reverse 6 and 7
-    EXPECT_EQ(box_->OutputDirection(6), 1);
-    EXPECT_EQ(box_->OutputDirection(7), 0);
-    Command({0x94, 0x10});  // direction 1 for 5
-    EXPECT_EQ(box_->OutputDirection(5), 1);
-    Command({0x91, 0xFF});
-    for (int out = 1; out <= 8; ++out) EXPECT_TRUE(box_->OutputOn(out)) << out;
-    // A zero mask is an argument, not a RELEASE: the box stays logged on.
-    Command({0x90, 0x00});
-    EXPECT_TRUE(box_->CurrentStatus().loggedOn);
-    EXPECT_TRUE(box_->OutputOn(1));
     EXPECT_TRUE(AddsUp(NextFrame()));
 }
 
-TEST_F(VirtualBoxTest, TwoByteCommandSplitAcrossWritesIsOneCommand) {
+TEST_F(VirtualBoxTest, TwoByteCommandsSplitAcrossWritesAndPulseSettingsAreKept) {
     LogOn();
     Command({0xB2});
     EXPECT_EQ(box_->OutputPower(2), 8);
@@ -265,10 +267,7 @@ TEST_F(VirtualBoxTest, TwoByteCommandSplitAcrossWritesIsOneCommand) {
     EXPECT_FALSE(box_->OutputOn(1));
     EXPECT_TRUE(box_->OutputOn(4));
     EXPECT_TRUE(box_->OutputOn(6));
-}
 
-TEST_F(VirtualBoxTest, PulseParametersAndInputSettingsAreKept) {
-    LogOn();
     Command({0xEA, 10, 0xE2, 20, 0x81, 0x04});
     VirtualBox::Status status = box_->CurrentStatus();
     EXPECT_TRUE(status.outputs[2].pulse);
@@ -286,11 +285,7 @@ TEST_F(VirtualBoxTest, PressGivesOneEdgeAndClearsTheDigitalBit) {
     LogOn();
     box_->Press(2);
     box_->Press(2);  // already closed: no second edge
-    Frame frame;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Edges(frame, 2) != 0) break;
-    }
+    Frame frame = FrameWhere([](const Frame& f) { return Edges(f, 2) != 0; });
     EXPECT_EQ(Edges(frame, 2), 1);
     EXPECT_FALSE(DigitalBit(frame, 2));
     EXPECT_TRUE(DigitalBit(frame, 1));
@@ -300,10 +295,7 @@ TEST_F(VirtualBoxTest, PressGivesOneEdgeAndClearsTheDigitalBit) {
     EXPECT_TRUE(box_->CurrentStatus().inputs[1].pressed);
 
     box_->Release(2);
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Edges(frame, 2) != 0) break;
-    }
+    frame = FrameWhere([](const Frame& f) { return Edges(f, 2) != 0; });
     EXPECT_EQ(Edges(frame, 2), 1);
     EXPECT_TRUE(DigitalBit(frame, 2));
 }
@@ -347,11 +339,7 @@ TEST_F(VirtualBoxTest, LastPressFrameTimeIsWhenTheFrameWithThePressWentOut) {
 
     // A release is no press.
     box_->Release(1);
-    Frame frame;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Edges(frame, 1) != 0) break;
-    }
+    Frame frame = FrameWhere([](const Frame& f) { return Edges(f, 1) != 0; });
     ASSERT_EQ(Edges(frame, 1), 1);
     EXPECT_FALSE(box_->LastPressFrameTime(1));
 
@@ -361,10 +349,7 @@ TEST_F(VirtualBoxTest, LastPressFrameTimeIsWhenTheFrameWithThePressWentOut) {
     EXPECT_FALSE(box_->LastPressFrameTime(1));
     const auto beforeFrames = Clock::now();
     box_->SetSilent(false);
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Edges(frame, 1) != 0) break;
-    }
+    frame = FrameWhere([](const Frame& f) { return Edges(f, 1) != 0; });
     const auto afterRead = Clock::now();
     ASSERT_EQ(Edges(frame, 1), 1);
     const auto sent = box_->LastPressFrameTime(1);
@@ -416,11 +401,7 @@ TEST_F(VirtualBoxTest, SetReadingIsSentAndClamped) {
     box_->SetReading(3, 600);
     box_->SetReading(4, 5000);
     box_->SetReading(1, -3);
-    Frame frame;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Raw(frame, 3) == 600) break;
-    }
+    const Frame frame = FrameWhere([](const Frame& f) { return Raw(f, 3) == 600; });
     EXPECT_EQ(Raw(frame, 3), 600);
     EXPECT_EQ(Raw(frame, 4), 1023);
     EXPECT_EQ(Raw(frame, 1), 0);
@@ -488,13 +469,16 @@ TEST_F(VirtualBoxRotation, TurnsDecodeBackIntoTheRotationCounts) {
     EXPECT_EQ(RingRotation(7), 40);
 }
 
-TEST_F(VirtualBoxRotation, TurnsBeforeTheLogonAreNotReported) {
+TEST_F(VirtualBoxRotation, TurnsBeforeTheLogonAndUncoupledOutputsMoveNoSensor) {
     box_->Turn(5, 12);
     box_->Press(1);
     LogOn();
+    // Without coupling, motor A and lamp B move neither input 5 nor 6.
+    Command({0x91, 0x03});
     for (int i = 0; i < 5; ++i) {
         const Frame frame = NextFrame();
         EXPECT_EQ(StepCode(frame, 5), 0);
+        EXPECT_EQ(Raw(frame, 6), 1023);
         EXPECT_EQ(Edges(frame, 1), 0);
         EXPECT_FALSE(DigitalBit(frame, 1));  // but the contact is closed
     }
@@ -503,30 +487,20 @@ TEST_F(VirtualBoxRotation, TurnsBeforeTheLogonAreNotReported) {
 TEST_F(VirtualBoxTest, MotorOnOutputATurnsInput5ByItsPowerInItsDirection) {
     LogOn();
     Command({0xB2, 0x01, 0x28});  // power 3, on
-    Frame frame;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (StepCode(frame, 5) != 0) break;
-    }
+    Frame frame = FrameWhere([](const Frame& f) { return StepCode(f, 5) != 0; });
     EXPECT_EQ(StepCode(frame, 5), 2);
     EXPECT_EQ(Raw(frame, 5) & 0xF, 1);  // 3 steps
     EXPECT_TRUE(CountsUp(frame, 5));
     EXPECT_EQ(StepCode(NextFrame(), 5), 2);  // and on, frame after frame
 
     Command({0x48, 0xB0, 0x01});  // direction 0, power 1
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (StepCode(frame, 5) == 1) break;
-    }
+    frame = FrameWhere([](const Frame& f) { return StepCode(f, 5) == 1; });
     EXPECT_EQ(StepCode(frame, 5), 1);
     EXPECT_FALSE(CountsUp(frame, 5));
 
     Command({0x38});  // off: the sensor stops
     const int at = box_->CurrentStatus().inputs[4].rotation;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (StepCode(frame, 5) == 0) break;
-    }
+    FrameWhere([](const Frame& f) { return StepCode(f, 5) == 0; });
     for (int i = 0; i < 3; ++i) EXPECT_EQ(StepCode(NextFrame(), 5), 0);
     EXPECT_EQ(box_->CurrentStatus().inputs[4].rotation, at);
 }
@@ -534,54 +508,28 @@ TEST_F(VirtualBoxTest, MotorOnOutputATurnsInput5ByItsPowerInItsDirection) {
 TEST_F(VirtualBoxTest, LampOnOutputBLightsInput6) {
     LogOn();
     Command({0x29});  // on at power 8: bright
-    Frame frame;
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Raw(frame, 6) != 1023) break;
-    }
+    Frame frame = FrameWhere([](const Frame& f) { return Raw(f, 6) != 1023; });
     EXPECT_EQ(Raw(frame, 6), 1023 - 8 * 80);
     Command({0xB1, 0x02});  // power 2: dimmer
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Raw(frame, 6) == 1023 - 2 * 80) break;
-    }
+    frame = FrameWhere([](const Frame& f) { return Raw(f, 6) == 1023 - 2 * 80; });
     EXPECT_EQ(Raw(frame, 6), 1023 - 2 * 80);
     EXPECT_EQ(Raw(frame, 5), 1023);
     Command({0x39});
-    for (int i = 0; i < 100; ++i) {
-        frame = NextFrame();
-        if (Raw(frame, 6) == 1023) break;
-    }
-    EXPECT_EQ(Raw(frame, 6), 1023);
+    EXPECT_EQ(Raw(FrameWhere([](const Frame& f) { return Raw(f, 6) == 1023; }), 6), 1023);
 }
 
-TEST_F(VirtualBoxTest, WithoutCouplingOutputsMoveNoSensor) {
-    StartBox({.couple = false});
+TEST_F(VirtualBoxTest, LinkEndOrANewLogonStartsOver) {
     LogOn();
-    Command({0x91, 0x03});
-    for (int i = 0; i < 5; ++i) {
-        const Frame frame = NextFrame();
-        EXPECT_EQ(StepCode(frame, 5), 0);
-        EXPECT_EQ(Raw(frame, 6), 1023);
-    }
-}
-
-TEST_F(VirtualBoxTest, LinkEndStopsTheFramesUntilTheNextLogon) {
+    NextFrame();
+    // The link after a lost line: no link end, straight to a new logon.
     LogOn();
+    EXPECT_TRUE(AddsUp(NextFrame()));
     Command({0x70});
     EXPECT_FALSE(box_->CurrentStatus().loggedOn);
     // Commands are not obeyed while logged off.
     Command({0x28});
     EXPECT_FALSE(box_->OutputOn(1));
     port_->Purge();
-    LogOn();
-    EXPECT_TRUE(AddsUp(NextFrame()));
-}
-
-TEST_F(VirtualBoxTest, ReleaseWhileLoggedOnStartsANewLogon) {
-    LogOn();
-    NextFrame();
-    // The link after a lost line: no link end, straight to a new logon.
     LogOn();
     EXPECT_TRUE(AddsUp(NextFrame()));
 }
