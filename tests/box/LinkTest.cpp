@@ -59,10 +59,14 @@ TEST_F(LinkOpen, NoPortEntryAndTheEmptyNameAreNeverOpened) {
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(LinkOpen, ASecondOpenReturns2AndChangesNothing) {
+TEST_F(LinkOpen, ASyncFollowsTheLogonAndASecondOpenReturns2AndChangesNothing) {
     auto fake = OpenFake();
     fake->Feed(ReplyBytes());
     ASSERT_TRUE(Eventually(LoggedOn));
+    // The SYNC byte follows the logon and the outputs' state.
+    const std::size_t sync = LogonBytes().size() + 2;
+    ASSERT_TRUE(Eventually([&] { return fake->Written().size() > sync; }));
+    EXPECT_EQ(fake->Written()[sync], 0x02);
 
     const auto written = fake->Written();
     EXPECT_EQ(ControlBox_Open("/dev/null"), kOpenAlreadyOpen);
@@ -211,16 +215,6 @@ TEST_F(LinkClose, ReturnsWhileReadThreadWaitsInARead) {
     ControlBox_Close();  // a second close is harmless
 }
 
-class LinkSync : public LinkFixture {};
-
-TEST_F(LinkSync, ASyncByteFollowsTheLogonAndTheOutputsState) {
-    auto fake = OpenFake();
-    fake->Feed(ReplyBytes());
-    const std::size_t sync = LogonBytes().size() + 2;
-    ASSERT_TRUE(Eventually([&] { return fake->Written().size() > sync; }));
-    EXPECT_EQ(fake->Written()[sync], 0x02);
-}
-
 // One round of the monitor: the bells it rings.
 std::string MonitorBells(int32_t missed, bool resynchronised, int32_t threshold) {
     ControlBox_SetDelayMonitor(threshold);
@@ -233,15 +227,12 @@ std::string MonitorBells(int32_t missed, bool resynchronised, int32_t threshold)
     return bells;
 }
 
-TEST(LinkMonitor, MissedFramesRingOncePerFrameAtMostTwenty) {
+TEST(LinkMonitor, MissedFramesRingOncePerFrameAtMostTwentyAResyncOnceInstead) {
     EXPECT_EQ(MonitorBells(3, false, 3), std::string(3, '\a'));
     EXPECT_EQ(MonitorBells(25, false, 1), std::string(20, '\a'));
     EXPECT_EQ(TheSampleRing().missedFrames.load(), 0);
     EXPECT_EQ(MonitorBells(2, false, 3), "");
     EXPECT_EQ(MonitorBells(5, false, 0), "");
-}
-
-TEST(LinkMonitor, AResynchronisationRingsOnceInsteadOfTheMissedFrames) {
     EXPECT_EQ(MonitorBells(10, true, 1), "\a");
     EXPECT_FALSE(TheSampleRing().resyncMark.load());
     EXPECT_EQ(MonitorBells(0, true, 0), "");
@@ -266,16 +257,14 @@ TEST_F(LinkReport, EachCodeShowsItsTextWithThePortName) {
     EXPECT_NE(Messages().front().find("/dev/null"), std::string::npos);
 }
 
-TEST_F(LinkReport, WithoutAPortNameTheStoredOneIsNamed) {
+TEST_F(LinkReport, WithoutAPortNameTheStoredOneIsNamedAndOtherThreadsPostTheMessage) {
     platform::WriteMachineText("ControlBox_Port", "COM7");
     ControlBox_ReportOpenError(1);
     EXPECT_EQ(Messages(), std::vector<std::string>{platform::FormatResource(21000, {"COM7"})});
-}
-
-TEST_F(LinkReport, AnotherThreadHandsTheMessageToTheMainThread) {
+    // From another thread the message goes to the main thread as a notice.
     ControlBox_Open("/dev/null");
     std::thread([] { ControlBox_ReportOpenError(1); }).join();
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Messages().size(), 1u);
     const auto notices = TakeNotices();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].number, kBoxText);
