@@ -2,6 +2,8 @@
 // conversions on it, with the port open and closed.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "BoxTestSupport.h"
 #include "box/InputStream.h"
 #include "box/SampleRing.h"
@@ -23,35 +25,26 @@ class SampleRingTest : public BoxLinkTest {
     static uint32_t StampOf(uint32_t slot) { return TheSampleRing().slots[slot].stamp.load(); }
 };
 
-TEST_F(SampleRingTest, TimeOlderThanEveryStampGivesTheNewestAfterAFullWalk) {
+TEST_F(SampleRingTest, TimeFindsTheSlotInForceWalkingBackFromBeforeTheNewest) {
     FillRing(kSampleSlots);
-    const uint32_t newest = ControlBox_SampleIndexAt(0);
-    EXPECT_EQ(newest, 0u);
-    EXPECT_EQ(ControlBox_SampleIndexAt(999), newest);
-}
-
-TEST_F(SampleRingTest, TimeBetweenTwoStampsGivesTheEarlierSlot) {
-    FillRing(kSampleSlots);
+    // Older than every stamp: the newest, after a full walk.
+    EXPECT_EQ(ControlBox_SampleIndexAt(0), 0u);
+    EXPECT_EQ(ControlBox_SampleIndexAt(999), 0u);
     // Slot 6 holds the sixth frame (stamp 1100), slot 7 the next (1120).
     ASSERT_EQ(StampOf(6), 1100u);
     EXPECT_EQ(ControlBox_SampleIndexAt(1107), 6u);
     EXPECT_EQ(ControlBox_SampleIndexAt(1120), 7u);
     EXPECT_EQ(ControlBox_SampleIndexAt(1119), 6u);
-}
 
-TEST_F(SampleRingTest, WalkWrapsFromSlotZeroToTheTop) {
-    FillRing(kSampleSlots + 2);  // the newest is slot 2
+    FillRing(kSampleSlots + 2);  // the newest is slot 2; the walk wraps
     ASSERT_EQ(ControlBox_SampleIndexAt(0), 2u);
     const uint32_t stamp1022 = StampOf(1022);
     ASSERT_LT(stamp1022, StampOf(1023));
     EXPECT_EQ(ControlBox_SampleIndexAt(stamp1022 + 5), 1022u);
     EXPECT_EQ(ControlBox_SampleIndexAt(StampOf(0)), 0u);
-}
-
-TEST_F(SampleRingTest, WalkStartsBeforeTheNewestSoALaterTimeGivesTheSlotBeforeIt) {
-    FillRing(10);
-    const uint32_t newest = ControlBox_SampleIndexAt(0);
-    EXPECT_EQ(ControlBox_SampleIndexAt(StampOf(newest) + 1000), newest - 1);
+    // The walk starts before the newest, so a later time gives the slot
+    // before it.
+    EXPECT_EQ(ControlBox_SampleIndexAt(StampOf(2) + 1000), 1u);
 }
 
 TEST_F(SampleRingTest, ReadersUseTheSampleInForceAtTheTime) {
@@ -69,9 +62,11 @@ TEST_F(SampleRingTest, ReadersUseTheSampleInForceAtTheTime) {
     EXPECT_EQ(value, 600);
 }
 
-TEST_F(SampleRingTest, InputReportsTheFlagInvertedAndEveryRequestedValue) {
-    Decode(FrameWith(5, {.raw = 321, .edges = 2, .digital = false, .countUp = true, .stepCode = 1}),
-           100);
+TEST_F(SampleRingTest, InputReportsTheFlagInvertedEveryRequestedValueAndNoRotationOrInput) {
+    std::array<InputWord, 8> words{};
+    words[5] = {.raw = 321, .edges = 2, .digital = false, .countUp = true, .stepCode = 1};
+    words[1] = {.raw = 77, .edges = 1};
+    Decode(MakeFrame(words), 100);
     int32_t value = -1, counter = -1, rotation = -1, flag = -1;
     EXPECT_EQ(ControlBox_Input(5, 0, &value, &counter, &rotation, &flag), kInputOk);
     EXPECT_EQ(value, 321);
@@ -80,11 +75,17 @@ TEST_F(SampleRingTest, InputReportsTheFlagInvertedAndEveryRequestedValue) {
     EXPECT_EQ(flag, 1);
     EXPECT_EQ(ControlBox_Input(0, 0, nullptr, nullptr, nullptr, &flag), kInputOk);
     EXPECT_EQ(flag, 0);  // the default word has its digital bit set
-}
 
-TEST_F(SampleRingTest, InputEightAndAboveFillsNothing) {
-    FillRing(1);
-    int32_t value = -7, flag = -7;
+    // A plain input fills the rest, then says it has no rotation.
+    rotation = -1;
+    EXPECT_EQ(ControlBox_Input(1, 0, &value, &counter, &rotation, nullptr), kInputNoRotation);
+    EXPECT_EQ(value, 77);
+    EXPECT_EQ(counter, 1);
+    EXPECT_EQ(rotation, -1);
+    EXPECT_EQ(ControlBox_Rotation(1, 0), 0);
+
+    // Input 8 and above, or below 0, fills nothing.
+    value = flag = -7;
     EXPECT_EQ(ControlBox_Input(8, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
     EXPECT_EQ(ControlBox_Input(-1, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
     EXPECT_EQ(value, -7);
@@ -92,16 +93,6 @@ TEST_F(SampleRingTest, InputEightAndAboveFillsNothing) {
     EXPECT_EQ(ControlBox_Rotation(8, 0), 0);
     EXPECT_EQ(ControlBox_LightPercent(8, 0), 0.0);
     EXPECT_EQ(ControlBox_TemperatureC(8, 0), 0.0);
-}
-
-TEST_F(SampleRingTest, RotationOfAPlainInputFillsTheRestThenSays103) {
-    Decode(FrameWith(1, {.raw = 77, .edges = 1}), 100);
-    int32_t value = -1, counter = -1, rotation = -1;
-    EXPECT_EQ(ControlBox_Input(1, 0, &value, &counter, &rotation, nullptr), kInputNoRotation);
-    EXPECT_EQ(value, 77);
-    EXPECT_EQ(counter, 1);
-    EXPECT_EQ(rotation, -1);
-    EXPECT_EQ(ControlBox_Rotation(1, 0), 0);
 }
 
 TEST_F(SampleRingTest, ClosedPortReadsAsNoLightNoHeatAndAClearInput) {
@@ -120,25 +111,23 @@ TEST_F(SampleRingTest, ClosedPortReadsAsNoLightNoHeatAndAClearInput) {
     EXPECT_TRUE(ControlBox_IsNotReady());
 }
 
-TEST_F(SampleRingTest, LightPercentFallsFromFullAt387ToNoneAt1023) {
+TEST_F(SampleRingTest, LightFallsFromFullAt387ToNoneAt1023AndTemperatureFollowsTheTable) {
     const std::pair<int, double> cases[] = {{0, 100.0},   {386, 100.0}, {387, 100.0},
                                             {700, 50.78}, {1000, 3.61}, {1023, 0.0}};
     for (auto [raw, percent] : cases) {
         Decode(FrameWith(0, {.raw = raw}), 100);
         EXPECT_DOUBLE_EQ(ControlBox_LightPercent(0, 0), percent) << raw;
     }
-}
-
-TEST_F(SampleRingTest, TemperatureTakesTheTableAndItsEndsOutsideIt) {
-    const std::pair<int, double> cases[] = {{0, 150.0},  {196, 150.0},  {197, 150.0},
-                                            {500, 32.2}, {1020, -77.0}, {1023, -77.0}};
-    for (auto [raw, celsius] : cases) {
+    // Temperature takes the table, and its ends outside it.
+    const std::pair<int, double> heat[] = {{0, 150.0},  {196, 150.0},  {197, 150.0},
+                                           {500, 32.2}, {1020, -77.0}, {1023, -77.0}};
+    for (auto [raw, celsius] : heat) {
         Decode(FrameWith(7, {.raw = raw}), 100);
         EXPECT_DOUBLE_EQ(ControlBox_TemperatureC(7, 0), celsius) << raw;
     }
 }
 
-TEST_F(SampleRingTest, ResetCounterMakesTheNextFrameCountFromZero) {
+TEST_F(SampleRingTest, ResetCounterAndRotationCountFromZeroAgain) {
     const auto twoEdges = FrameWith(1, {.edges = 2});
     Decode(twoEdges, 100);
     Decode(twoEdges, 120);
@@ -151,11 +140,10 @@ TEST_F(SampleRingTest, ResetCounterMakesTheNextFrameCountFromZero) {
     Decode(FrameWith(1, {.edges = 3}), 140);
     ControlBox_Input(1, 0, nullptr, &counter, nullptr, nullptr);
     EXPECT_EQ(counter, 3);
-}
 
-TEST_F(SampleRingTest, ResetRotationRestartsTheCountAndIgnoresPlainInputs) {
+    // Resetting the rotation restarts its count and ignores plain inputs.
     const auto stepUp = FrameWith(6, {.countUp = true, .stepCode = 1});
-    for (int k = 0; k < 5; ++k) Decode(stepUp, 100 + 20 * k);
+    for (int k = 0; k < 5; ++k) Decode(stepUp, 200 + 20 * k);
     ASSERT_EQ(ControlBox_Rotation(6, 0), 5);
     ControlBox_ResetRotation(2);  // no rotation store: nothing to do
     EXPECT_EQ(ControlBox_Rotation(6, 0), 5);
