@@ -31,7 +31,7 @@ const std::vector<uint8_t> kReadyFrame =
     Bytes({0x80, 0x00, 0x80, 0x08, 0x80, 0x08, 0x80, 0x08, 0x80, 0x08, 0x80, 0x08, 0x80, 0x08, 0x80,
            0x08, 0x80, 0x08, 0x3F});
 
-TEST_F(InputStreamTest, ReadyFrameGivesEveryInputAt512WithItsDigitalBitSet) {
+TEST_F(InputStreamTest, ReadyFrameGivesEveryInputAt512AndHeaderBit4SaysNotReady) {
     ASSERT_TRUE(ControlBox_ValidFrame(kReadyFrame.data()));
     ASSERT_TRUE(ControlBox_DecodeFrame(kReadyFrame.data()));
     for (int input = 0; input < 8; ++input) {
@@ -42,9 +42,8 @@ TEST_F(InputStreamTest, ReadyFrameGivesEveryInputAt512WithItsDigitalBitSet) {
     for (int input = 4; input < 8; ++input) EXPECT_EQ(ControlBox_Rotation(input, 0), 0);
     EXPECT_FALSE(ControlBox_IsNotReady());
     EXPECT_TRUE(TakeNotices().empty());
-}
 
-TEST_F(InputStreamTest, HeaderBit4SaysTheBoxIsNotReady) {
+    // Header bit 4 says the box is not ready.
     auto frame = kReadyFrame;
     frame[0] = 0x90;
     frame[18] = 0x2F;
@@ -108,22 +107,18 @@ TEST_F(InputStreamTest, CheckByteOffByOneEndsTheLinkWithCheckSumError) {
     EXPECT_EQ(notices[0].text, "Check sum error");
 }
 
-TEST_F(InputStreamTest, FramesAHundredMillisecondsApartRecordFourMissed) {
+TEST_F(InputStreamTest, MissedFramesAreTheLargestGapInFramesLessOne) {
     const auto frame = MakeFrame({});
     ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1000));  // slot 1
     ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1020));  // slot 2
     ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1120));  // slot 3
     EXPECT_EQ(ControlBox_TakeMissedFrames(), 4);
     EXPECT_EQ(ControlBox_TakeMissedFrames(), 0);
-}
-
-TEST_F(InputStreamTest, MissedCountKeepsTheLargestGapAndIgnoresForty) {
-    const auto frame = MakeFrame({});
-    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1000));
-    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1040));
+    // The count keeps the largest gap, and 40 ms is none.
+    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1160));
     EXPECT_EQ(ControlBox_TakeMissedFrames(), 0);
-    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1140));  // 100 ms: 4
-    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1200));  // 60 ms: 2
+    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1260));  // 100 ms: 4
+    ASSERT_TRUE(ControlBox_DecodeFrameAt(frame.data(), 1320));  // 60 ms: 2
     EXPECT_EQ(ControlBox_TakeMissedFrames(), 4);
 }
 
@@ -149,9 +144,7 @@ TEST_F(InputStreamTest, ChangedTouchInputsPostTheirMasksToTheMainThread) {
     EXPECT_EQ(notices[0].number, kInputEvents);
     EXPECT_EQ(notices[0].wParam, 0x09u);
     EXPECT_EQ(notices[0].lParam, 0x02);
-}
-
-TEST_F(InputStreamTest, EdgesOnInputsFiveToEightPostNothing) {
+    // Edges on inputs 5-8 post nothing.
     ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(5, {.edges = 3}).data()));
     EXPECT_TRUE(TakeNotices().empty());
 }

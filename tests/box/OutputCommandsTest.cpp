@@ -18,24 +18,33 @@ class OutputCommandsTest : public BoxLinkTest {
     }
 };
 
-TEST_F(OutputCommandsTest, SwitchingOnTwiceSendsOnce) {
+TEST_F(OutputCommandsTest, SwitchingOnTwiceSendsOnceAndTheOpenResetForgetsTheState) {
     EXPECT_EQ(SentBy([] { EXPECT_TRUE(ControlBox_SetOutputState(3, true)); }), Bytes({0x2A}));
     EXPECT_EQ(SentBy([] { EXPECT_FALSE(ControlBox_SetOutputState(3, true)); }), Bytes({}));
     EXPECT_EQ(SentBy([] { EXPECT_TRUE(ControlBox_SetOutputState(3, false)); }), Bytes({0x3A}));
     EXPECT_EQ(SentBy([] { EXPECT_FALSE(ControlBox_SetOutputState(3, false)); }), Bytes({}));
     EXPECT_EQ(ControlBox_OutputState(3), kOutputOff);
+    ControlBox_SetOutputState(6, true);
+    ControlBox_SetPower(6, 2);
+    ResetOutputs();
+    EXPECT_EQ(ControlBox_OutputState(6), kOutputUnknown);
+    EXPECT_EQ(ControlBox_GetPower(6), 8);
 }
 
-TEST_F(OutputCommandsTest, PowerZeroOnAnOffOutputKeepsItOff) {
+TEST_F(OutputCommandsTest, PowerZeroStopsAndTheNextPowerRestartsOnlyARunningOutput) {
+    // Outside 0-8 the power is ignored.
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, 9); }), Bytes({}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, -1); }), Bytes({}));
+    EXPECT_EQ(SentBy([] { ControlBox_SetPowerMask(0x03, 9); }), Bytes({}));
+    EXPECT_EQ(ControlBox_GetPower(1), 8);
+    // Power 0 on an off output keeps it off.
     ControlBox_SetOutputState(2, false);
     EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 0); }), Bytes({0x31}));
     EXPECT_EQ(ControlBox_OutputState(2), kOutputOff);
     EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 5); }), Bytes({0xB4, 0x02}));
     EXPECT_EQ(ControlBox_OutputState(2), kOutputOff);
     EXPECT_EQ(ControlBox_GetPower(2), 5);
-}
-
-TEST_F(OutputCommandsTest, PowerAfterZeroSwitchesARunningOutputOnAgain) {
+    // On a running output, the power after 0 switches it on again.
     ControlBox_SetOutputState(2, true);
     EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 0); }), Bytes({0x31}));
     EXPECT_EQ(ControlBox_OutputState(2), kOutputPowerZero);
@@ -43,13 +52,6 @@ TEST_F(OutputCommandsTest, PowerAfterZeroSwitchesARunningOutputOnAgain) {
     EXPECT_EQ(ControlBox_OutputState(2), kOutputOn);
     // Power was not 0 this time: no switching on.
     EXPECT_EQ(SentBy([] { ControlBox_SetPower(2, 8); }), Bytes({0xB7, 0x02}));
-}
-
-TEST_F(OutputCommandsTest, PowerOutsideZeroToEightIsIgnored) {
-    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, 9); }), Bytes({}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetPower(1, -1); }), Bytes({}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetPowerMask(0x03, 9); }), Bytes({}));
-    EXPECT_EQ(ControlBox_GetPower(1), 8);
 }
 
 TEST_F(OutputCommandsTest, PowerMaskAppliesTheSingleOutputRulesByIncreasingIndex) {
@@ -65,13 +67,10 @@ TEST_F(OutputCommandsTest, PowerMaskAppliesTheSingleOutputRulesByIncreasingIndex
     EXPECT_EQ(ControlBox_GetPower(1), 8);
 }
 
-TEST_F(OutputCommandsTest, PulseWithAZeroParameterStopsAndSwitchesOff) {
+TEST_F(OutputCommandsTest, PulseSendsBThenAThenStartsAndAZeroParameterStops) {
     EXPECT_EQ(SentBy([] { ControlBox_SetPulse(1, 10, 0); }), Bytes({0x80, 0x01, 0x38}));
     // Already off: only the stop.
     EXPECT_EQ(SentBy([] { ControlBox_SetPulse(1, 0, 7); }), Bytes({0x80, 0x01}));
-}
-
-TEST_F(OutputCommandsTest, PulseSendsBThenAThenStartsAndSwitchesOn) {
     EXPECT_EQ(SentBy([] { ControlBox_SetPulse(2, 10, 20); }),
               Bytes({0xE1, 20, 0xE9, 10, 0x81, 0x02, 0x29}));
     EXPECT_EQ(SentBy([] { ControlBox_SetPulseMask(0x05, 255, 1); }),
@@ -111,7 +110,7 @@ TEST_F(OutputCommandsTest, MaskAndDirectionCommandsForgetTheStates) {
     }
 }
 
-TEST_F(OutputCommandsTest, CommandsAreDroppedSilentlyWhileNotLoggedOn) {
+TEST_F(OutputCommandsTest, CommandsAreDroppedSilentlyWhileNotLoggedOnButARawByteGoesOut) {
     Link().loggedOn = false;
     EXPECT_TRUE(ControlBox_SetOutputState(5, true));  // the state still follows
     ControlBox_AllOn();
@@ -128,12 +127,17 @@ TEST_F(OutputCommandsTest, CommandsAreDroppedSilentlyWhileNotLoggedOn) {
     Link().portOpen = false;
     ControlBox_AllOff();
     EXPECT_TRUE(Sent().empty());
-}
-
-TEST_F(OutputCommandsTest, RawByteGoesOutBeforeTheLogon) {
+    // A raw byte goes out before the logon.
     Link().loggedOn = false;
+    Link().portOpen = true;
     EXPECT_TRUE(ControlBox_SendByte(0x00));
     EXPECT_EQ(Sent(), Bytes({0x00}));
+    // A command racing with the close, which took the port before the
+    // flags follow, is lost quietly.
+    Link().loggedOn = true;
+    Link().port.reset();
+    EXPECT_FALSE(ControlBox_SendCommand(0x02));
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(OutputCommandsTest, FailedWriteTellsTheUserAndReportsFalse) {
@@ -142,20 +146,6 @@ TEST_F(OutputCommandsTest, FailedWriteTellsTheUserAndReportsFalse) {
     EXPECT_FALSE(ControlBox_SendPair(0x90, 0x01));
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Can't send output command to the box!",
                                                     "Can't send output command to the box!"}));
-}
-
-TEST_F(OutputCommandsTest, CommandRacingWithTheCloseIsLostQuietly) {
-    Link().port.reset();  // the close took the port; the flags lag behind
-    EXPECT_FALSE(ControlBox_SendCommand(0x02));
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(OutputCommandsTest, OpenResetForgetsStatesAndRestoresFullPower) {
-    ControlBox_SetOutputState(6, true);
-    ControlBox_SetPower(6, 2);
-    ResetOutputs();
-    EXPECT_EQ(ControlBox_OutputState(6), kOutputUnknown);
-    EXPECT_EQ(ControlBox_GetPower(6), 8);
 }
 
 TEST_F(OutputCommandsTest, BadOutputIdEndsTheProgram) {
