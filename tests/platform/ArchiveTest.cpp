@@ -79,7 +79,7 @@ TEST(Archive, TextLengthPrefixTakesItsThreeFormsAtTheirBoundariesAndReadsBack) {
     EXPECT_EQ(ArchiveReader(sixteen).Text(), "ok");
 }
 
-TEST(Archive, TruncatedItemsRaiseArchiveEnded) {
+TEST(Archive, TruncatedItemsAndHostileTextLengthsRaiseArchiveEnded) {
     const std::vector<uint8_t> seven = {1, 2, 3, 4, 5, 6, 7};
     EXPECT_THROW(ArchiveReader(Prefix(seven, 3)).Int32(), ArchiveEnded);
     EXPECT_THROW(ArchiveReader(seven).Double(), ArchiveEnded);
@@ -91,9 +91,7 @@ TEST(Archive, TruncatedItemsRaiseArchiveEnded) {
         ArchiveReader in(part);
         EXPECT_THROW(in.Text(), ArchiveEnded) << "cut at " << cut;
     }
-}
-
-TEST(Archive, HostileTextLengthsRaiseWithoutReading) {
+    // Lengths beyond the bytes there are raise without reading.
     const std::vector<uint8_t> hostile[] = {
         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'},  // the longest 32-bit length
         {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 'a', 'b'},  // a negative one
@@ -105,13 +103,10 @@ TEST(Archive, HostileTextLengthsRaiseWithoutReading) {
     }
 }
 
-TEST(Archive, TextsAreWrittenInWindows1252AndTheirLengthCountsTheFilesBytes) {
+TEST(Archive, TextsAreWrittenInWindows1252WithQuestionMarksForWhatTheSetLacks) {
     ArchiveWriter out;
     out.Text("€ é ™ Ÿ");  // 13 bytes of UTF-8, 7 in the file
     EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{7, 0x80, ' ', 0xE9, ' ', 0x99, ' ', 0x9F}));
-}
-
-TEST(Archive, CharactersTheSetLacksAndBrokenUtf8BecomeQuestionMarks) {
     EXPECT_EQ(platform::ToWindows1252("Ω→😀"), "???");
     // U+0080 and U+009F are not in the set (their bytes mean € and Ÿ).
     EXPECT_EQ(platform::ToWindows1252("\xC2\x80\xC2\x9F"), "??");

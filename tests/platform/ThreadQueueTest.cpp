@@ -48,7 +48,7 @@ void Drain() {
 
 }  // namespace
 
-TEST(ThreadQueueTest, MessagesComeBackInPostOrderWithTheirParameters) {
+TEST(ThreadQueueTest, MessagesComeBackInPostOrderAndQuitPendingSeesOnlyAnUntakenQuit) {
     Drain();
     const ThreadId self = platform::CurrentThreadId();
     ASSERT_TRUE(platform::PostThreadMessage(self, {7, 11, -3}));
@@ -60,9 +60,16 @@ TEST(ThreadQueueTest, MessagesComeBackInPostOrderWithTheirParameters) {
     EXPECT_EQ(first->lParam, -3);
     EXPECT_EQ(platform::WaitMessage().number, 8u);
     EXPECT_FALSE(platform::TakeMessage(0));
+
+    EXPECT_FALSE(platform::QuitPending(self));
+    platform::PostThreadMessage(self, {5, 0, 0});
+    platform::PostThreadMessage(self, {platform::kQuitMessage, 0, 0});
+    EXPECT_TRUE(platform::QuitPending(self));
+    Drain();
+    EXPECT_FALSE(platform::QuitPending(self));
 }
 
-TEST(ThreadQueueTest, IdsAreStablePerThreadAndNeverReused) {
+TEST(ThreadQueueTest, IdsAreStablePerThreadNeverReusedAndZeroHasNoQueue) {
     const ThreadId self = platform::CurrentThreadId();
     EXPECT_NE(self, 0u);
     EXPECT_EQ(platform::CurrentThreadId(), self);
@@ -73,20 +80,6 @@ TEST(ThreadQueueTest, IdsAreStablePerThreadAndNeverReused) {
     EXPECT_NE(first, self);
     EXPECT_NE(second, self);
     EXPECT_NE(first, second);
-}
-
-TEST(ThreadQueueTest, QuitPendingSeesOnlyAnUntakenQuitMessage) {
-    Drain();
-    const ThreadId self = platform::CurrentThreadId();
-    EXPECT_FALSE(platform::QuitPending(self));
-    platform::PostThreadMessage(self, {5, 0, 0});
-    platform::PostThreadMessage(self, {platform::kQuitMessage, 0, 0});
-    EXPECT_TRUE(platform::QuitPending(self));
-    Drain();
-    EXPECT_FALSE(platform::QuitPending(self));
-}
-
-TEST(ThreadQueueTest, UnknownThreadHasNoQueue) {
     EXPECT_FALSE(platform::PostThreadMessage(0, {1, 0, 0}));
     EXPECT_FALSE(platform::ThreadAlive(0));
     EXPECT_FALSE(platform::QuitPending(0));
