@@ -60,10 +60,6 @@ class BoxPrimitivesTest : public BoxLinkTest {
         return error;
     }
 
-    static void Decode(int input, InputWord word) {
-        ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(input, word).data()));
-    }
-
     // Frames that turn the rotation sensor on the input by single steps.
     static void Turn(int input, int steps) {
         const InputWord step{.countUp = steps > 0, .stepCode = 1};
@@ -73,15 +69,6 @@ class BoxPrimitivesTest : public BoxLinkTest {
     static void CloseLink() {
         Link().portOpen = false;
         Link().loggedOn = false;
-    }
-
-    // Waits until the bytes were sent; false when they never came.
-    bool WaitForSent(const std::vector<uint8_t>& bytes) {
-        for (int i = 0; i < 100000; ++i) {
-            if (Sent() == bytes) return true;
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
-        return false;
     }
 };
 
@@ -142,7 +129,7 @@ TEST_F(BoxPrimitivesTest, OnForRunsTheOutputUntilTheRotationSensorHasTurned) {
     ControlBox_SetWaitSource(1, 4);
     Port().ClearWritten();
     auto run = std::async(std::launch::async, [] { return RunLogo("talkto \"a onfor 3"); });
-    ASSERT_TRUE(WaitForSent(Bytes({0x28})));
+    ASSERT_TRUE(Eventually([&] { return Sent() == Bytes({0x28}); }));
     Turn(4, 2);
     EXPECT_EQ(Sent(), Bytes({0x28}));  // not yet
     Turn(4, 1);
@@ -151,7 +138,7 @@ TEST_F(BoxPrimitivesTest, OnForRunsTheOutputUntilTheRotationSensorHasTurned) {
 
     Port().ClearWritten();
     run = std::async(std::launch::async, [] { return RunLogo("talkto [a b] onfor 2"); });
-    ASSERT_TRUE(WaitForSent(Bytes({0x91, 0x03})));
+    ASSERT_TRUE(Eventually([&] { return Sent() == Bytes({0x91, 0x03}); }));
     Turn(4, -2);
     EXPECT_EQ(run.get(), "");
     EXPECT_EQ(Sent(), Bytes({0x91, 0x03, 0x90, 0x03}));
@@ -162,7 +149,7 @@ TEST_F(BoxPrimitivesTest, AStoppedTaskLeavesOnForAndEnds) {
     Port().ClearWritten();
     auto run =
         std::async(std::launch::async, [] { return RunLogo("talkto \"a onfor 5 print \"after"); });
-    ASSERT_TRUE(WaitForSent(Bytes({0x28})));
+    ASSERT_TRUE(Eventually([&] { return Sent() == Bytes({0x28}); }));
     StopAll();
     if (run.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
         Turn(4, 5);  // let it go before failing

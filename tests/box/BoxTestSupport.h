@@ -1,19 +1,23 @@
-// What the box tests share: building frames, and a link that is open and
-// logged on over a FakePort, with the main thread's notices and the user's
-// messages collected instead of shown.
+// What the box tests share: building and decoding frames, reading an
+// input, waiting for a condition, and a link that is open and logged on
+// over a FakePort, with the main thread's notices and the user's messages
+// collected instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakePort.h"
 #include "LogoCore/MainThreadCall.h"
+#include "box/InputStream.h"
 #include "box/LinkState.h"
 #include "box/OutputCommands.h"
 #include "box/SampleRing.h"
@@ -56,6 +60,32 @@ inline std::vector<uint8_t> FrameWith(int input, InputWord word, uint8_t header 
     std::array<InputWord, 8> inputs{};
     inputs[input] = word;
     return MakeFrame(inputs, header);
+}
+
+// Decodes a frame with every input at its defaults but the one given.
+inline void Decode(int input, InputWord word) {
+    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(input, word).data()));
+}
+
+// The input's raw reading in the newest frame.
+inline int32_t InputValue(int input) {
+    int32_t value = -1;
+    ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
+    return value;
+}
+
+// Waits, looking every 10 ms, until the condition holds; false when it
+// still does not after the time. The times are generous upper bounds for a
+// slow machine, never a measurement.
+template <class Condition>
+bool Eventually(Condition condition, int milliseconds = 10000) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 inline std::vector<uint8_t> Bytes(std::initializer_list<int> values) {

@@ -10,11 +10,6 @@ namespace {
 
 class InputStreamTest : public BoxLinkTest {
   protected:
-    static int32_t Raw(int input) {
-        int32_t value = -1;
-        ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
-        return value;
-    }
     static int32_t Counter(int input) {
         int32_t counter = -1;
         ControlBox_Input(input, 0, nullptr, &counter, nullptr, nullptr);
@@ -35,7 +30,7 @@ TEST_F(InputStreamTest, ReadyFrameGivesEveryInputAt512AndHeaderBit4SaysNotReady)
     ASSERT_TRUE(ControlBox_ValidFrame(kReadyFrame.data()));
     ASSERT_TRUE(ControlBox_DecodeFrame(kReadyFrame.data()));
     for (int input = 0; input < 8; ++input) {
-        EXPECT_EQ(Raw(input), 512) << input;
+        EXPECT_EQ(InputValue(input), 512) << input;
         EXPECT_EQ(Counter(input), 0) << input;
         EXPECT_EQ(Flag(input), 0) << input;
     }
@@ -61,7 +56,7 @@ TEST_F(InputStreamTest, WordFFC0IsFullScaleWithoutEdgesAndAClearDigitalBit) {
     frame[15] = 0xC0;
     frame[18] = static_cast<uint8_t>(frame[18] - (0xFF + 0xC0 - 0x80 - 0x08));
     ASSERT_TRUE(ControlBox_DecodeFrame(frame.data()));
-    EXPECT_EQ(Raw(0), 1023);
+    EXPECT_EQ(InputValue(0), 1023);
     EXPECT_EQ(Counter(0), 0);
     EXPECT_EQ(Flag(0), 1);
     EXPECT_TRUE(TakeNotices().empty());
@@ -71,14 +66,14 @@ TEST_F(InputStreamTest, LargerStepTakesItsSizeFromTheReadingsLowBits) {
     const InputWord up{.raw = 0x2A5, .edges = 0, .digital = false, .countUp = true, .stepCode = 2};
     ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, up).data()));
     EXPECT_EQ(ControlBox_Rotation(4, 0), 7);
-    EXPECT_EQ(Raw(4), 0x2A0);
+    EXPECT_EQ(InputValue(4), 0x2A0);
 
     InputWord down = up;
     down.countUp = false;
     ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, down).data()));
     ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, down).data()));
     EXPECT_EQ(ControlBox_Rotation(4, 0), -7);
-    EXPECT_EQ(Raw(4), 0x2A0);
+    EXPECT_EQ(InputValue(4), 0x2A0);
 }
 
 TEST_F(InputStreamTest, StepCodesOneAndThree) {
@@ -91,7 +86,7 @@ TEST_F(InputStreamTest, StepCodesOneAndThree) {
     ASSERT_TRUE(ControlBox_DecodeFrame(
         FrameWith(7, {.raw = 0x2A5, .countUp = true, .stepCode = 3}).data()));
     EXPECT_EQ(ControlBox_Rotation(7, 0), 1);
-    EXPECT_EQ(Raw(7), 0x2A5);
+    EXPECT_EQ(InputValue(7), 0x2A5);
 }
 
 TEST_F(InputStreamTest, CheckByteOffByOneEndsTheLinkWithCheckSumError) {
@@ -157,7 +152,7 @@ TEST_F(InputStreamTest, FrameLoopDecodesUntilTheStreamStopsAndPulsesEachFrame) {
     const uint64_t pulses = Link().frameEvent.Generation();
     RunFrameLoop();
     EXPECT_EQ(Link().frameEvent.Generation() - pulses, 3u);
-    EXPECT_EQ(Raw(2), 300);
+    EXPECT_EQ(InputValue(2), 300);
     EXPECT_EQ(ControlBox_SampleIndexAt(0), 3u);
     EXPECT_EQ(Port().Unread(), 0u);
 }
@@ -169,7 +164,7 @@ TEST_F(InputStreamTest, FrameLoopEndsAtACheckSumError) {
     Port().Feed(bad);
     Port().Feed(FrameWith(2, {.raw = 300}));
     RunFrameLoop();
-    EXPECT_EQ(Raw(2), 100);
+    EXPECT_EQ(InputValue(2), 100);
     EXPECT_EQ(Port().Unread(), 19u);
     auto notices = TakeNotices();
     ASSERT_EQ(notices.size(), 1u);

@@ -17,12 +17,6 @@
 
 namespace {
 
-int32_t InputValue(int input) {
-    int32_t value = -1;
-    ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
-    return value;
-}
-
 class LinkOpen : public LinkFixture {};
 
 TEST_F(LinkOpen, APathThatIsNoTerminalIsNotOpenedButKept) {

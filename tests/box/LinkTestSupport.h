@@ -31,20 +31,6 @@
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
 
-// Waits, looking every 10 ms, until the condition holds; false when it
-// still does not after the time. The times are generous upper bounds for a
-// slow machine, never a measurement.
-template <class Condition>
-bool Eventually(Condition condition, int milliseconds = 10000) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 // The bytes of a logon as the host sends them: RELEASE, then the string.
 inline std::vector<uint8_t> LogonBytes() {
     std::vector<uint8_t> bytes(1 + kLogonString.size());

@@ -41,12 +41,6 @@ class Reconnect : public LinkFixture {
     }
 };
 
-int32_t InputValue(int input) {
-    int32_t value = -1;
-    ControlBox_Input(input, 0, &value, nullptr, nullptr, nullptr);
-    return value;
-}
-
 TEST_F(Reconnect, ASilentBoxIsToldOnceComesBackQuietlyAndALaterLossIsToldAgain) {
     std::vector<Notice> seen;
     OpenAndLose(&seen);

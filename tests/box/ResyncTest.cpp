@@ -18,11 +18,6 @@ class ResyncTest : public BoxLinkTest {
     static std::vector<uint8_t> Tail(const std::vector<uint8_t>& frame, int from) {
         return std::vector<uint8_t>(frame.begin() + from, frame.end());
     }
-    static int32_t Raw2() {
-        int32_t value = -1;
-        ControlBox_Input(2, 0, &value, nullptr, nullptr, nullptr);
-        return value;
-    }
 };
 
 TEST_F(ResyncTest, StreamShiftedBySevenBytesIsFoundWithinOneAttempt) {
@@ -48,7 +43,7 @@ TEST_F(ResyncTest, FrameLoopGoesOnAfterALineErrorWithTheNextWholeFrame) {
     RunFrameLoop();
     // The frame read with the error is dropped; the two after it count.
     EXPECT_EQ(ControlBox_SampleIndexAt(0), 2u);
-    EXPECT_EQ(Raw2(), 444);
+    EXPECT_EQ(InputValue(2), 444);
     EXPECT_EQ(TheSampleRing().slots[1].raw[2].load(), 333);
     EXPECT_EQ(ControlBox_TakeResyncCount(), 1);
     EXPECT_TRUE(TakeNotices().empty());

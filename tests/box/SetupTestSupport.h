@@ -71,10 +71,6 @@ class SetupTest : public BoxLinkTest {
 
     CSetupData& TheSetup() { return *setup_; }
 
-    static void Decode(int input, InputWord word) {
-        ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(input, word).data()));
-    }
-
     FakeSetupNames names_;
     std::shared_ptr<CSetupData> setup_;
 };

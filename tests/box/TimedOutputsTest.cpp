@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "BoxTestSupport.h"
-#include "LinkTestSupport.h"
 #include "box/InputStream.h"
 #include "box/TimedOutputs.h"
 
