@@ -91,10 +91,6 @@ class FakePort : public platform::SerialPort {
         std::lock_guard<std::mutex> hold(lock_);
         afterWrite_ = std::move(hook);
     }
-    int Purges() const {
-        std::lock_guard<std::mutex> hold(lock_);
-        return purges_;
-    }
 
     int Read(uint8_t* buffer, int n, int, int) override {
         std::unique_lock<std::mutex> hold(lock_);
@@ -143,13 +139,7 @@ class FakePort : public platform::SerialPort {
         return true;
     }
 
-    bool Purge() override {
-        std::lock_guard<std::mutex> hold(lock_);
-        consumed_ += input_.size();
-        input_.clear();
-        ++purges_;
-        return true;
-    }
+    bool Purge() override { return PurgeInput(); }
 
     bool PurgeInput() override {
         std::lock_guard<std::mutex> hold(lock_);
@@ -188,5 +178,4 @@ class FakePort : public platform::SerialPort {
     bool failWrites_ = false;
     bool splitWrites_ = false;
     std::function<void()> afterWrite_;
-    int purges_ = 0;
 };
