@@ -47,14 +47,12 @@ std::string Chosen(const std::vector<MidiPortInfo>& ports, std::string_view conf
 
 }  // namespace
 
-TEST(MidiOutputTest, SynthesizersComeFirstThenHardwareThenProgramsAndThePassThroughLast) {
+TEST(MidiOutputTest, SynthesizersFirstThenHardwareProgramsThePassThroughNeverTheSystemOrUs) {
     EXPECT_EQ(Chosen(kDesktop), "128:0");
     EXPECT_EQ(Chosen({kDesktop.begin(), kDesktop.begin() + 4}), "20:1");
     EXPECT_EQ(Chosen({kDesktop[1], Port(129, 0, "Recorder", "in")}), "129:0");
     EXPECT_EQ(Chosen({kDesktop[0], kDesktop[1], kDesktop[5]}), "14:0");
-}
-
-TEST(MidiOutputTest, TheSystemOurOwnClientAndPortsThatOnlySendAreNeverChosen) {
+    // The system, our own client and ports that only send are never chosen.
     EXPECT_EQ(Chosen({}), "none");
     EXPECT_EQ(Chosen({kDesktop[0], kDesktop[2], kDesktop[5]}), "none");
     EXPECT_EQ(Chosen({kDesktop[0]}, "0:0"), "none");
