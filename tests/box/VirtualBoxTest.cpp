@@ -163,17 +163,39 @@ TEST(VirtualBoxName, VirtualInAnyCaseIsTheSimulatedBox) {
         EXPECT_FALSE(IsVirtualPortName(name));
 }
 
-TEST_F(VirtualBoxTest, AnswersTheLogonByteForByteAfterNoise) {
+TEST_F(VirtualBoxTest, AnswersTheLogonAfterNoiseAndStampsEveryByteWhenItArrives) {
+    const auto beforeNoise = Clock::now();
     Send({'x', 0x23, 0xFF, 0x00, '#', '#', 'Q', 0x70, 0x28});
     LogOn();
     EXPECT_TRUE(box_->CurrentStatus().loggedOn);
     // The noise obeyed nothing, not even the on and link-end bytes in it.
     EXPECT_FALSE(box_->OutputOn(1));
-    const Frame frame = NextFrame();
-    EXPECT_TRUE(AddsUp(frame));
+    EXPECT_TRUE(AddsUp(NextFrame()));
+    const auto beforeCommand = Clock::now();
+    Command({0x28});
+    const auto afterCommand = Clock::now();
+
     const std::vector<uint8_t> all = box_->ReceivedBytes();
-    ASSERT_EQ(all.size(), 9 + 33u);
-    EXPECT_EQ(std::vector<uint8_t>(all.begin() + 9, all.end()), LogonBytes());
+    ASSERT_EQ(all.size(), 9 + 33 + 1u);
+    EXPECT_EQ(std::vector<uint8_t>(all.begin() + 9, all.end() - 1), LogonBytes());
+    const std::vector<VirtualBox::TimedByte> log = box_->ReceivedLog();
+    ASSERT_EQ(log.size(), all.size());
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].byte, all[i]) << i;
+        EXPECT_GE(log[i].at, beforeNoise) << i;
+        if (i > 0) {
+            EXPECT_GE(log[i].at, log[i - 1].at) << i;
+        }
+    }
+    EXPECT_GE(log.back().at, beforeCommand);
+    EXPECT_LE(log.back().at, afterCommand);
+    // From a byte number on: the tail only.
+    const std::vector<VirtualBox::TimedByte> tail = box_->ReceivedLog(42);
+    ASSERT_EQ(tail.size(), 1u);
+    EXPECT_EQ(tail[0].byte, 0x28);
+    EXPECT_EQ(tail[0].at, log.back().at);
+    EXPECT_TRUE(box_->ReceivedLog(43).empty());
+    EXPECT_TRUE(box_->ReceivedLog(1000).empty());
 }
 
 TEST_F(VirtualBoxTest, LogonStringWithoutReleaseOrCutShortIsNotAnswered) {
@@ -316,36 +338,6 @@ TEST_F(VirtualBoxTest, PressGivesOneEdgeAndMoreThanThreeEdgesAreSpreadOverFrames
         EXPECT_TRUE(DigitalBit(frame, 1));
     }
     EXPECT_EQ(counts, (std::vector<int>{3, 1}));
-}
-
-TEST_F(VirtualBoxTest, ReceivedLogStampsEveryByteWhenItArrives) {
-    const auto beforeLogon = Clock::now();
-    LogOn();
-    const auto beforeCommand = Clock::now();
-    Command({0x28});
-    const auto afterCommand = Clock::now();
-
-    const std::vector<VirtualBox::TimedByte> log = box_->ReceivedLog();
-    const std::vector<uint8_t> bytes = box_->ReceivedBytes();
-    ASSERT_EQ(log.size(), 34u);
-    ASSERT_EQ(bytes.size(), log.size());
-    for (size_t i = 0; i < log.size(); ++i) {
-        EXPECT_EQ(log[i].byte, bytes[i]) << i;
-        EXPECT_GE(log[i].at, beforeLogon) << i;
-        if (i > 0) {
-            EXPECT_GE(log[i].at, log[i - 1].at) << i;
-        }
-    }
-    EXPECT_GE(log.back().at, beforeCommand);
-    EXPECT_LE(log.back().at, afterCommand);
-
-    // From a byte number on: the tail only.
-    const std::vector<VirtualBox::TimedByte> tail = box_->ReceivedLog(33);
-    ASSERT_EQ(tail.size(), 1u);
-    EXPECT_EQ(tail[0].byte, 0x28);
-    EXPECT_EQ(tail[0].at, log.back().at);
-    EXPECT_TRUE(box_->ReceivedLog(34).empty());
-    EXPECT_TRUE(box_->ReceivedLog(1000).empty());
 }
 
 TEST_F(VirtualBoxTest, LastPressFrameTimeIsWhenTheFrameWithThePressWentOut) {
