@@ -152,7 +152,7 @@ TEST_F(SetupTest, DirectionWordsSetTheirOutputsDirectionAndMoveWhenRenamed) {
     EXPECT_EQ(sent([] { EXPECT_EQ(RunLogo("nowhere"), ""); }), Bytes({}));
 }
 
-TEST_F(SetupTest, SetBoxNameAndSetOnForChangeTheSetupFromLogo) {
+TEST_F(SetupTest, TheDotPrimitivesChangeTheSetupFromLogo) {
     ASSERT_TRUE(TheSetup().SetToolType(3, kToolRaw));
     EXPECT_EQ(RunLogo(".setboxname 3 \"Lever"), "");
     Decode(3, {.raw = 42});
@@ -165,12 +165,6 @@ TEST_F(SetupTest, SetBoxNameAndSetOnForChangeTheSetupFromLogo) {
     EXPECT_EQ(RunLogo(".setonfor 9 15"), "");
     EXPECT_EQ(ControlBox_GetWaitSource(1), kWaitByTime);
 
-    SetActiveSetup(nullptr);
-    EXPECT_EQ(EvalLogo("lever"), Message(-61, {"lever"}));
-    EXPECT_EQ(RunLogo(".setonfor 9 5"), Message(-61, {".setonfor"}));
-}
-
-TEST_F(SetupTest, SetBoxUnitSetsToolAndPortTypeAndSetBoxActionStoresBothActions) {
     EXPECT_EQ(RunLogo(".setboxunit 2 \"raw .setboxunit 1 \"Fahrenheit"), "");
     EXPECT_EQ(TheSetup().GetToolType(2), kToolRaw);
     EXPECT_EQ(TheSetup().GetPortType(2), kPortLight);
@@ -181,6 +175,10 @@ TEST_F(SetupTest, SetBoxUnitSetsToolAndPortTypeAndSetBoxActionStoresBothActions)
     EXPECT_EQ(TheSetup().GetActionA(3), "print \"a");
     EXPECT_EQ(TheSetup().GetActionB(3), "print \"b");
     EXPECT_EQ(RunLogo(".setboxaction 4 [] []"), Message(-14, {"4", "0", "3"}));
+
+    SetActiveSetup(nullptr);
+    EXPECT_EQ(EvalLogo("lever"), Message(-61, {"lever"}));
+    EXPECT_EQ(RunLogo(".setonfor 9 5"), Message(-61, {".setonfor"}));
 }
 
 TEST_F(SetupTest, AnInputsActionStartsOncePerCounterChangeByItsState) {
