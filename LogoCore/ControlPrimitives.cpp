@@ -163,7 +163,7 @@ CHandleData* ForLoop(CLogoTask* task, CHandleData** inputs, int32_t option,
         CheckStopRequest(task);
         scope.Set(variable, items ? items->GetAt(i) : MakeInteger(static_cast<int32_t>(i + 1)));
         if (CHandleData* value = RunForValue(task, body)) RaiseError(-1, {GetString(value, true)});
-        platform::SleepMilliseconds(0);
+        platform::YieldWhenSliceUsed();
     }
     return nullptr;
 }

@@ -292,7 +292,7 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
             result = value;
         }
         if (!tailCall) return result;
-        platform::SleepMilliseconds(0);
+        platform::YieldWhenSliceUsed();
         try {
             CheckRunnable(task);
         } catch (...) {
