@@ -101,7 +101,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
 // The scope of a loop variable: pushed for the loop, popped however it ends.
 class LoopScope {
   public:
-    explicit LoopScope(CLogoTask* task) : task_(task), scope_(new CVariableList()) {
+    explicit LoopScope(CLogoTask* task) : task_(task), scope_(new CVariableList(nullptr, false)) {
         task_->PushScope(scope_);
     }
     ~LoopScope() { task_->PopScope(); }

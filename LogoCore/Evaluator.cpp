@@ -207,7 +207,7 @@ class CallFrame {
   public:
     CallFrame(CLogoProcedure* procedure, CLogoTask* task, bool named)
         : procedure_(procedure), task_(task), named_(named) {
-        if (named_) task_->PushScope(new CVariableList());
+        if (named_) task_->PushScope(new CVariableList(nullptr, false));
         procedure_->AddRef();
     }
     ~CallFrame() {

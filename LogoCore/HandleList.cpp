@@ -4,8 +4,6 @@
 #include "LogoCore/HandleData.h"
 #include "platform/Utf8.h"
 
-using Guard = std::lock_guard<std::recursive_mutex>;
-
 namespace {
 
 // Entries keep only the first 255 characters of their names: a longer name
@@ -16,14 +14,14 @@ std::string FoldedName(std::string_view name) {
 
 }  // namespace
 
-CHandleList::CHandleList(bool indexByName) : indexed_(indexByName) {
+CHandleList::CHandleList(bool indexByName, bool locked) : indexed_(indexByName), locked_(locked) {
     if (indexed_) entries_.reserve(512);
 }
 
 CHandleList::~CHandleList() {
     std::vector<CHandleData*> entries;
     {
-        Guard guard(lock_);
+        auto guard = Hold();
         entries.swap(entries_);  // nothing is listed any more: Release won't ask us
         byName_.clear();
     }
@@ -71,9 +69,13 @@ std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
         return first ? IndexOfCell(first) : -1;
     }
     name = platform::FirstCharacters(name, kMaxNameLength);
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (platform::EqualsIgnoringCase(entries_[i]->Name(), name))
+    // Names are mostly written alike each time: the exact match is tried
+    // before the one that ignores case.
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& entry = entries_[i]->Name();
+        if (entry == name || platform::EqualsIgnoringCase(entry, name))
             return static_cast<std::ptrdiff_t>(i);
+    }
     return -1;
 }
 
@@ -104,7 +106,7 @@ void CHandleList::Unindex(const CHandleData* cell) {
 }
 
 bool CHandleList::Insert(CHandleData* cell, int32_t state) {
-    Guard guard(lock_);
+    auto guard = Hold();
     cell->SetState(state, false, 0);
     if (state == kStateTemp || state == kStateError || cell->Name().empty()) return false;
 
@@ -137,7 +139,7 @@ bool CHandleList::Insert(CHandleData* cell, int32_t state) {
 }
 
 CHandleData* CHandleList::FindByName(std::string_view name) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfName(name);
     if (i < 0) return nullptr;
     Reference(entries_[i]);
@@ -145,7 +147,7 @@ CHandleData* CHandleList::FindByName(std::string_view name) {
 }
 
 CHandleData* CHandleList::FindByToken(int32_t token) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfToken(token);
     if (i < 0) return nullptr;
     Reference(entries_[i]);
@@ -160,19 +162,19 @@ void CHandleList::RemoveAt(std::size_t index) {
 }
 
 void CHandleList::RemoveByName(std::string_view name) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfName(name);
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
 void CHandleList::RemoveByToken(int32_t token) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfToken(token);
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
 void CHandleList::RemoveAllWithState(int32_t state) {
-    Guard guard(lock_);
+    auto guard = Hold();
     std::vector<CHandleData*> removed;
     std::vector<CHandleData*> kept;
     kept.reserve(entries_.size());
@@ -189,7 +191,7 @@ void CHandleList::RemoveAllWithState(int32_t state) {
 // The cell itself must be the entry, or Release would take a stranger of
 // the same token out of the list.
 bool CHandleList::IsListed(CHandleData* cell) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfCell(cell);
     if (i < 0) return false;
     RemoveAt(static_cast<std::size_t>(i));
@@ -197,12 +199,12 @@ bool CHandleList::IsListed(CHandleData* cell) {
 }
 
 std::size_t CHandleList::Size() const {
-    Guard guard(lock_);
+    auto guard = Hold();
     return entries_.size();
 }
 
 std::vector<CHandleData*> CHandleList::Snapshot() const {
-    Guard guard(lock_);
+    auto guard = Hold();
     for (CHandleData* cell : entries_) Reference(cell);
     return entries_;
 }

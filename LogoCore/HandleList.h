@@ -18,7 +18,9 @@ class CHandleList {
     // The name table indexes its entries by name, since every word the
     // reader meets and every procedure call asks it; a variable scope holds
     // a handful of entries and searches them in turn.
-    explicit CHandleList(bool indexByName = false);
+    // A list that only one thread ever sees (the scope of a running call)
+    // is made unlocked: its operations then take no lock.
+    explicit CHandleList(bool indexByName = false, bool locked = true);
     CHandleList(const CHandleList&) = delete;
     CHandleList& operator=(const CHandleList&) = delete;
     // Breaks the cycles between entries (a procedure whose body names
@@ -53,6 +55,12 @@ class CHandleList {
     // Operations are atomic; a caller that finds and then changes an entry
     // holds this lock across both. It is re-entrant.
     std::recursive_mutex& Lock() const { return lock_; }
+    // The lock held for as long as the answer lives; nothing for an
+    // unlocked list.
+    std::unique_lock<std::recursive_mutex> Hold() const {
+        return locked_ ? std::unique_lock<std::recursive_mutex>(lock_)
+                       : std::unique_lock<std::recursive_mutex>();
+    }
 
   private:
     // The index of an entry with the token, or -1.
@@ -65,6 +73,7 @@ class CHandleList {
     std::vector<CHandleData*> entries_;
     // Folded name -> entries of that name; only when indexing by name.
     bool indexed_;
+    bool locked_;
     std::unordered_multimap<std::string, CHandleData*> byName_;
     mutable std::recursive_mutex lock_;
 };

@@ -298,8 +298,7 @@ void CLogoTask::PopScope() {
 }
 
 void CLogoTask::BindInput(std::string_view name, CHandleData* value) {
-    scope_->Remove(name);
-    scope_->Declare(name, value, kStateLocal);
+    scope_->Declare(name, value, kStateLocal);  // replaces a variable of the name
 }
 
 void CLogoTask::MakeLocal(std::string_view name) {

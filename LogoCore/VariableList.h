@@ -14,7 +14,10 @@ class CVariableList {
   public:
     static constexpr const char* kClassName = "CVariableList";
 
-    explicit CVariableList(CVariableList* parent = nullptr) : parent_(parent) {}
+    // The scope of a running call is seen only by its own task, so it is
+    // made unlocked (shared = false); the global scope is shared.
+    explicit CVariableList(CVariableList* parent = nullptr, bool shared = true)
+        : parent_(parent), variables_(false, shared) {}
     CVariableList(const CVariableList&) = delete;
     CVariableList& operator=(const CVariableList&) = delete;
     ~CVariableList() { Clear(); }
