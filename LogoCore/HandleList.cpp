@@ -110,7 +110,10 @@ bool CHandleList::Insert(CHandleData* cell, int32_t state) {
     cell->SetState(state, false, 0);
     if (state == kStateTemp || state == kStateError || cell->Name().empty()) return false;
 
-    if (indexed_) byName_.emplace(FoldedName(cell->Name()), cell);
+    if (indexed_) {
+        byName_.emplace(FoldedName(cell->Name()), cell);
+        changes_.fetch_add(1, std::memory_order_acq_rel);
+    }
     const int32_t token = cell->Token();
     if (entries_.empty() || entries_.back()->Token() <= token) {
         entries_.push_back(cell);
@@ -157,6 +160,7 @@ CHandleData* CHandleList::FindByToken(int32_t token) {
 void CHandleList::RemoveAt(std::size_t index) {
     CHandleData* cell = entries_[index];
     Unindex(cell);
+    if (indexed_) changes_.fetch_add(1, std::memory_order_acq_rel);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     Release(cell);
 }
@@ -181,6 +185,7 @@ void CHandleList::RemoveAllWithState(int32_t state) {
     for (CHandleData* cell : entries_)
         (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
     entries_.swap(kept);
+    if (indexed_ && !removed.empty()) changes_.fetch_add(1, std::memory_order_acq_rel);
     for (CHandleData* cell : removed) Unindex(cell);
     for (CHandleData* cell : removed) {
         cell->SetState(kStateTemp, false, 0);

@@ -2,6 +2,7 @@
 // table is one, and every variable scope holds one.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -48,6 +49,10 @@ class CHandleList {
     // answer is yes.
     bool IsListed(CHandleData* cell);
 
+    // How many times an entry has come or gone (counted for the name table
+    // only): code read from text refers to the entries it found.
+    uint64_t Changes() const { return changes_.load(std::memory_order_acquire); }
+
     std::size_t Size() const;
     // The entries in order, each with one more reference (for listings).
     std::vector<CHandleData*> Snapshot() const;
@@ -74,6 +79,7 @@ class CHandleList {
     // Folded name -> entries of that name; only when indexing by name.
     bool indexed_;
     bool locked_;
+    std::atomic<uint64_t> changes_{0};
     std::unordered_multimap<std::string, CHandleData*> byName_;
     mutable std::recursive_mutex lock_;
 };

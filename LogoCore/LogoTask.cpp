@@ -158,6 +158,7 @@ CLogoTask::~CLogoTask() {
     Release(lastError_);
     Release(reportedError_);
     Release(output_);
+    listCode_.Clear();
     while (scope_ != &GlobalScope()) PopScope();
     // Procedures removed while this task held them may be garbage now.
     CollectRemovedProcedures();

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "LogoCore/ListCodeCache.h"
 #include "LogoCore/Parser.h"
 
 class CHandleData;
@@ -138,6 +139,7 @@ class CLogoTask final : public CParserClient {
     void SetPageObject(int32_t object) { pageObject_ = object; }
     void SetNotifyOnEnd(bool notify) { notifyOnEnd_ = notify; }
     CParser& Parser() { return parser_; }
+    CListCodeCache& ListCode() { return listCode_; }
 
   private:
     CLogoTask(const TalkToContext& selection, bool listed);
@@ -148,6 +150,7 @@ class CLogoTask final : public CParserClient {
     bool compileError_ = false;
     CHandleData* reportedError_ = nullptr;
     CParser parser_;
+    CListCodeCache listCode_;
     CVariableList* scope_;
     std::atomic<int32_t> stop_{kRunning};
     bool notifyOnEnd_ = false;
