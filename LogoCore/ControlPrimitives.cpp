@@ -7,6 +7,7 @@
 #include "LogoCore/BoxSeam.h"
 #include "LogoCore/Evaluator.h"
 #include "LogoCore/HandleData.h"
+#include "LogoCore/LogoCoreStartup.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
 #include "LogoCore/LogoTask.h"
@@ -30,9 +31,6 @@ constexpr int32_t kOptionOr = 112;
 
 // How often wait-until tests its condition when no input frame comes.
 constexpr int kConditionFrameMilliseconds = 19;
-// The pause of every round of forever and repeat, so that a loop leaves
-// the processor to other tasks.
-constexpr int kLoopPauseMilliseconds = 5;
 
 bool IsCode(CHandleData* h) {
     return IsCell(h) && (h->Type() == kTypeList || h->Type() == kTypeProcedure);
@@ -93,7 +91,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
         if (counting) --counter;
         CheckStopRequest(task);
         RunAsCommand(task, code);
-        platform::SleepMilliseconds(kLoopPauseMilliseconds);
+        platform::SleepMilliseconds(LoopPauseMilliseconds());
     }
     return nullptr;
 }
