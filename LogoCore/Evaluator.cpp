@@ -223,13 +223,16 @@ class CallFrame {
     bool named_;
 };
 
-void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs) {
+void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs, bool again) {
     if (!inputs) return;
     const auto& names = procedure->Inputs();
     for (std::size_t i = 0; i < names.size(); ++i) {
         CHandleData* value = inputs[i];
         inputs[i] = nullptr;  // the scope owns it now
-        task->BindInput(names[i], value);
+        if (again)
+            task->RebindInput(names[i], value);
+        else
+            task->BindInput(names[i], value);
     }
 }
 
@@ -251,7 +254,8 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
     std::vector<CHandleData*> tailInputs;
     CHandleData* result = nullptr;
     for (;;) {
-        BindInputs(procedure, task, tailInputs.empty() ? inputs : tailInputs.data());
+        const bool again = !tailInputs.empty();
+        BindInputs(procedure, task, again ? tailInputs.data() : inputs, again);
         tailInputs.clear();
         InputStream stream{procedure->Body()};
         bool tailCall = false;

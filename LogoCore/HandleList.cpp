@@ -165,6 +165,24 @@ void CHandleList::RemoveAt(std::size_t index) {
     Release(cell);
 }
 
+bool CHandleList::Replace(CHandleData* cell, int32_t state) {
+    CHandleData* old;
+    {
+        auto guard = Hold();
+        const std::ptrdiff_t i = IndexOfName(cell->Name());
+        if (i < 0 || entries_[i]->Token() != cell->Token()) return false;
+        old = entries_[i];
+        if (indexed_) {
+            Unindex(old);
+            byName_.emplace(FoldedName(cell->Name()), cell);
+        }
+        cell->SetState(state, false, 0);
+        entries_[i] = cell;
+        Release(old);
+    }
+    return true;
+}
+
 void CHandleList::RemoveByName(std::string_view name) {
     auto guard = Hold();
     const std::ptrdiff_t i = IndexOfName(name);

@@ -302,6 +302,10 @@ void CLogoTask::BindInput(std::string_view name, CHandleData* value) {
     scope_->Declare(name, value, kStateLocal);  // replaces a variable of the name
 }
 
+void CLogoTask::RebindInput(std::string_view name, CHandleData* value) {
+    scope_->Rebind(name, value, kStateLocal);
+}
+
 void CLogoTask::MakeLocal(std::string_view name) {
     if (scope_ == &GlobalScope()) RaiseError(-16);
     scope_->Declare(name, nullptr, kStateLocal);

@@ -118,6 +118,9 @@ class CLogoTask final : public CParserClient {
     void PushScope(CVariableList* scope);
     void PopScope();
     void BindInput(std::string_view name, CHandleData* value);
+    // The same in the scope that bound the name before (a call of itself in
+    // last position).
+    void RebindInput(std::string_view name, CHandleData* value);
     void MakeLocal(std::string_view name);
     CHandleData* FindVariable(std::string_view name);
 

@@ -32,6 +32,17 @@ void CVariableList::Declare(std::string_view name, CHandleData* value, int32_t s
     Release(value);
 }
 
+void CVariableList::Rebind(std::string_view name, CHandleData* value, int32_t state) {
+    auto guard = variables_.Hold();
+    auto* cell = new CHandleData(name, value);
+    if (!variables_.Replace(cell, state)) {
+        Release(cell);
+        Declare(name, value, state);
+        return;
+    }
+    Release(value);
+}
+
 void CVariableList::Remove(std::string_view name) {
     auto guard = variables_.Hold();
     variables_.RemoveByName(name);
