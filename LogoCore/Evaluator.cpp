@@ -18,6 +18,7 @@
 
 namespace {
 
+constexpr int32_t kTokenOutput = 113;
 constexpr int32_t kTokenStop = 116;
 
 bool IsSignal(const CHandleData* h, int32_t number) {
@@ -248,8 +249,17 @@ CHandleData* AttributeError(CHandleData* error, const std::string& name) {
     return attributed;
 }
 
+// Set once a call in last position stood for "output f ...": the call that
+// ends the chain must then output, as the output primitive wants.
+struct OutputChain {
+    const std::string* output = nullptr;  // the primitive's name as written
+    std::string callee;
+
+    CHandleData* Missing() const { return MakeError(-18, {callee, *output}); }
+};
+
 CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs,
-                     const std::string& name) {
+                     const std::string& name, OutputChain& chain) {
     const bool named = !name.empty();
     std::vector<CHandleData*> tailInputs;
     CHandleData* result = nullptr;
@@ -263,14 +273,24 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
             CHandleData* item = *stream.cursor++;
             if (task->StopRequested()) RaiseError(kErrorStopRequest);
             CHandleData* value;
+            CHandleData* output = nullptr;  // the output primitive before a call of itself
+            if (named && IsCell(item) && item->Type() == kTypePrimitive &&
+                item->Token() == kTokenOutput && !stream.AtEnd() && IsCell(*stream.cursor) &&
+                (*stream.cursor)->Type() == kTypeProcedure &&
+                (*stream.cursor)->Procedure() == procedure) {
+                output = item;
+                item = *stream.cursor++;
+            }
             if (named && IsCell(item) && item->Type() == kTypeProcedure &&
                 item->Procedure() == procedure) {
-                // A call of itself as the last item rebinds in this scope and
-                // starts again: self-recursion in last position needs no stack.
+                // A call of itself as the last item (or as the input of
+                // output there) rebinds in this scope and starts again:
+                // self-recursion in last position needs no stack.
                 CHandleData** next = CollectInputs(procedure, task, &stream, item->Name());
                 if (stream.AtEnd()) {
                     tailInputs.assign(next, next + procedure->InputCount() + 1);
                     delete[] next;
+                    if (output) chain = {&output->Name(), item->Name()};
                     tailCall = true;
                     break;
                 }
@@ -281,13 +301,23 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
                     throw;
                 }
                 FreeInputs(next, procedure->InputCount());
+                if (output) {
+                    // What the output primitive would have done with it.
+                    if (!value) RaiseError(-18, {item->Name(), output->Name()});
+                    return value;
+                }
             } else {
                 value = RunItem(item, task, &stream);
             }
             if (!value) continue;
             // A named procedure ends with what the output primitive left;
             // an anonymous one hands the signal on.
-            if (IsOutputSignal(value)) return named ? task->TakeOutput() : value;
+            if (IsOutputSignal(value)) {
+                if (!named) return value;
+                CHandleData* output = task->TakeOutput();
+                if (!output && chain.output) throw LogoError{chain.Missing()};
+                return output;
+            }
             if (procedure->BodyLength() != 1) {
                 const std::string text = PrintedText(value);
                 Release(value);
@@ -295,7 +325,10 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
             }
             result = value;
         }
-        if (!tailCall) return result;
+        if (!tailCall) {
+            if (!result && chain.output) throw LogoError{chain.Missing()};
+            return result;
+        }
         platform::YieldWhenSliceUsed();
         try {
             CheckRunnable(task);
@@ -488,11 +521,16 @@ CHandleData* Execute(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
     CheckRunnable(task);
     const bool named = !name.empty();
     CallFrame frame(procedure, task, named);
+    OutputChain chain;
     try {
-        return RunBody(procedure, task, inputs, name);
+        return RunBody(procedure, task, inputs, name, chain);
     } catch (LogoError& e) {
         if (!named || IsSignal(e.handle, kErrorStopRequest)) throw;
-        if (IsSignal(e.handle, kErrorOutputSignal)) return task->TakeOutput();
+        if (IsSignal(e.handle, kErrorOutputSignal)) {
+            CHandleData* value = task->TakeOutput();
+            if (value || !chain.output) return value;
+            e.handle = chain.Missing();
+        }
         e.handle = AttributeError(e.handle, name);
         throw;
     }
