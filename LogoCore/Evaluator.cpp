@@ -3,6 +3,7 @@
 #include "LogoCore/Evaluator.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -74,17 +75,45 @@ CHandleData* EvaluateInput(CHandleData* item, CLogoTask* task, InputStream* stre
     }
 }
 
-void ReleaseAll(std::vector<CHandleData*>& values) {
+// The values of a primitive's inputs. Most primitives take a few, so they
+// are kept in place: a call then allocates nothing for them.
+class ValueList {
+  public:
+    void push_back(CHandleData* value) {
+        if (size_ < kInPlace) {
+            inPlace_[size_] = value;
+        } else {
+            if (size_ == kInPlace) more_.assign(inPlace_.begin(), inPlace_.end());
+            more_.push_back(value);
+        }
+        ++size_;
+    }
+    std::size_t size() const { return size_; }
+    CHandleData** data() { return size_ <= kInPlace ? inPlace_.data() : more_.data(); }
+    CHandleData** begin() { return data(); }
+    CHandleData** end() { return data() + size_; }
+    void clear() {
+        size_ = 0;
+        more_.clear();
+    }
+
+  private:
+    static constexpr std::size_t kInPlace = 8;
+    std::array<CHandleData*, kInPlace> inPlace_{};
+    std::vector<CHandleData*> more_;
+    std::size_t size_ = 0;
+};
+
+void ReleaseAll(ValueList& values) {
     for (CHandleData* v : values) Release(v);
     values.clear();
 }
 
 // Evaluates items until the stream ends or the limit is reached. An item
 // that outputs nothing is named as such, not taken for a missing input.
-std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
-                                        const std::string& receiver) {
-    std::vector<CHandleData*> values;
-    values.reserve(limit < 8 ? limit + 1 : 8);
+ValueList CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
+                        const std::string& receiver) {
+    ValueList values;
     try {
         while (values.size() < limit && !stream->AtEnd()) {
             CHandleData* item = *stream->cursor++;
@@ -99,8 +128,8 @@ std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, st
     return values;
 }
 
-CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task,
-                            std::vector<CHandleData*>& values, bool passSignal = false) {
+CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task, ValueList& values,
+                            bool passSignal = false) {
     values.push_back(nullptr);
     return CallHandler(primitive, task, values.data(), passSignal);
 }
@@ -427,7 +456,7 @@ CHandleData* CallPrimitiveAt(CHandleData* primitive, CLogoTask* task, InputStrea
         return CallHandler(primitive, task, none, passSignal);
     }
     const auto wanted = static_cast<std::size_t>(d.defaultInputs);
-    std::vector<CHandleData*> values = CollectValues(task, stream, wanted, name);
+    ValueList values = CollectValues(task, stream, wanted, name);
     if (values.size() < wanted) {
         ReleaseAll(values);
         RaiseError(-3, {name});
@@ -450,7 +479,7 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
             if (callee->Token() == kTokenStop || task->StopRequested())
                 return CallPrimitive(callee, task, nullptr);
             const std::string& name = callee->Name();
-            std::vector<CHandleData*> values = CollectValues(task, &stream, SIZE_MAX, name);
+            ValueList values = CollectValues(task, &stream, SIZE_MAX, name);
             const auto got = static_cast<int64_t>(values.size());
             const bool unlimited = d.maxInputs == kUnlimitedInputs;
             const bool valid = unlimited ? got >= 1 && got >= d.minInputs : got == d.maxInputs;

@@ -38,6 +38,7 @@ class EvaluatorTest : public ::testing::Test {
 TEST_F(EvaluatorTest, ASingleExpressionIsTheBodysValueAndAnUnusedValueIsAnError) {
     EXPECT_EQ(ValueOf("3 + 4"), "7");
     EXPECT_EQ(ValueOf("(3 + 4) * 2"), "14");
+    EXPECT_EQ(ValueOf("(sum 1 2 3 4 5 6 7 8 9 10)"), "55") << "more inputs than are kept in place";
     EXPECT_EQ(ValueOf("3 + 4 * 2"), "11");
     EXPECT_EQ(ErrorOf("sum 3 4"), Message(-1, {"7"}));
     EXPECT_EQ(ErrorOf("undefinedprocedure 5"), Message(-1, {"undefinedprocedure"}));
