@@ -58,14 +58,24 @@ std::ptrdiff_t CHandleList::IndexOfToken(int32_t token) const {
     return -1;
 }
 
+CHandleData* CHandleList::EntryOfName(std::string_view name) const {
+    if (!indexed_) {
+        const std::ptrdiff_t i = IndexOfName(name);
+        return i < 0 ? nullptr : entries_[i];
+    }
+    if (name.empty()) return nullptr;
+    // Of several entries of one name, the first in token order answers.
+    CHandleData* first = nullptr;
+    auto [from, to] = byName_.equal_range(FoldedName(name));
+    for (auto it = from; it != to; ++it)
+        if (!first || it->second->Token() < first->Token()) first = it->second;
+    return first;
+}
+
 std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
     if (name.empty()) return -1;
     if (indexed_) {
-        // Of several entries of one name, the first in token order answers.
-        const CHandleData* first = nullptr;
-        auto [from, to] = byName_.equal_range(FoldedName(name));
-        for (auto it = from; it != to; ++it)
-            if (!first || it->second->Token() < first->Token()) first = it->second;
+        const CHandleData* first = EntryOfName(name);
         return first ? IndexOfCell(first) : -1;
     }
     name = platform::FirstCharacters(name, kMaxNameLength);
@@ -143,10 +153,9 @@ bool CHandleList::Insert(CHandleData* cell, int32_t state) {
 
 CHandleData* CHandleList::FindByName(std::string_view name) {
     auto guard = Hold();
-    const std::ptrdiff_t i = IndexOfName(name);
-    if (i < 0) return nullptr;
-    Reference(entries_[i]);
-    return entries_[i];
+    CHandleData* found = EntryOfName(name);
+    Reference(found);
+    return found;
 }
 
 CHandleData* CHandleList::FindByToken(int32_t token) {

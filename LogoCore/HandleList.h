@@ -75,6 +75,8 @@ class CHandleList {
     // The index of an entry with the token, or -1.
     std::ptrdiff_t IndexOfToken(int32_t token) const;
     std::ptrdiff_t IndexOfName(std::string_view name) const;
+    // The entry itself: the name table's index names it without a search.
+    CHandleData* EntryOfName(std::string_view name) const;
     std::ptrdiff_t IndexOfCell(const CHandleData* cell) const;
     void RemoveAt(std::size_t index);
     void Unindex(const CHandleData* cell);
