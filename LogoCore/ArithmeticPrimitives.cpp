@@ -188,6 +188,13 @@ CHandleData* Equality(CLogoTask*, CHandleData** inputs, int32_t option,
                       const std::string& calledName) {
     HandlerInputs in(inputs);
     if (option != 28 && option != 31 && option != 94 && option != 97) RaiseBadOption(calledName);
+    // Words are equal when they print alike; two whole numbers print alike
+    // when they are equal, and need not be printed to tell.
+    if (IsCell(in[0]) && IsCell(in[1]) && in[0]->Type() == kTypeInteger &&
+        in[1]->Type() == kTypeInteger) {
+        const bool equal = in[0]->IntegerValue() == in[1]->IntegerValue();
+        return BooleanValue(option == 97 ? !equal : equal);
+    }
     const std::string a = GetString(in[0], false);
     const std::string b = GetString(in[1], false);
     if (option == 31) return BooleanValue(a == b);

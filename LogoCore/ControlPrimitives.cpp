@@ -7,6 +7,7 @@
 #include "LogoCore/BoxSeam.h"
 #include "LogoCore/Evaluator.h"
 #include "LogoCore/HandleData.h"
+#include "LogoCore/LogoCoreStartup.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
 #include "LogoCore/LogoTask.h"
@@ -30,9 +31,6 @@ constexpr int32_t kOptionOr = 112;
 
 // How often wait-until tests its condition when no input frame comes.
 constexpr int kConditionFrameMilliseconds = 19;
-// The pause of every round of forever and repeat, so that a loop leaves
-// the processor to other tasks.
-constexpr int kLoopPauseMilliseconds = 5;
 
 bool IsCode(CHandleData* h) {
     return IsCell(h) && (h->Type() == kTypeList || h->Type() == kTypeProcedure);
@@ -93,7 +91,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
         if (counting) --counter;
         CheckStopRequest(task);
         RunAsCommand(task, code);
-        platform::SleepMilliseconds(kLoopPauseMilliseconds);
+        platform::SleepMilliseconds(LoopPauseMilliseconds());
     }
     return nullptr;
 }
@@ -101,7 +99,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
 // The scope of a loop variable: pushed for the loop, popped however it ends.
 class LoopScope {
   public:
-    explicit LoopScope(CLogoTask* task) : task_(task), scope_(new CVariableList()) {
+    explicit LoopScope(CLogoTask* task) : task_(task), scope_(new CVariableList(nullptr, false)) {
         task_->PushScope(scope_);
     }
     ~LoopScope() { task_->PopScope(); }
@@ -163,7 +161,7 @@ CHandleData* ForLoop(CLogoTask* task, CHandleData** inputs, int32_t option,
         CheckStopRequest(task);
         scope.Set(variable, items ? items->GetAt(i) : MakeInteger(static_cast<int32_t>(i + 1)));
         if (CHandleData* value = RunForValue(task, body)) RaiseError(-1, {GetString(value, true)});
-        platform::SleepMilliseconds(0);
+        platform::YieldWhenSliceUsed();
     }
     return nullptr;
 }

@@ -3,6 +3,7 @@
 #include "LogoCore/Evaluator.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,7 @@
 
 namespace {
 
+constexpr int32_t kTokenOutput = 113;
 constexpr int32_t kTokenStop = 116;
 
 bool IsSignal(const CHandleData* h, int32_t number) {
@@ -73,17 +75,45 @@ CHandleData* EvaluateInput(CHandleData* item, CLogoTask* task, InputStream* stre
     }
 }
 
-void ReleaseAll(std::vector<CHandleData*>& values) {
+// The values of a primitive's inputs. Most primitives take a few, so they
+// are kept in place: a call then allocates nothing for them.
+class ValueList {
+  public:
+    void push_back(CHandleData* value) {
+        if (size_ < kInPlace) {
+            inPlace_[size_] = value;
+        } else {
+            if (size_ == kInPlace) more_.assign(inPlace_.begin(), inPlace_.end());
+            more_.push_back(value);
+        }
+        ++size_;
+    }
+    std::size_t size() const { return size_; }
+    CHandleData** data() { return size_ <= kInPlace ? inPlace_.data() : more_.data(); }
+    CHandleData** begin() { return data(); }
+    CHandleData** end() { return data() + size_; }
+    void clear() {
+        size_ = 0;
+        more_.clear();
+    }
+
+  private:
+    static constexpr std::size_t kInPlace = 8;
+    std::array<CHandleData*, kInPlace> inPlace_{};
+    std::vector<CHandleData*> more_;
+    std::size_t size_ = 0;
+};
+
+void ReleaseAll(ValueList& values) {
     for (CHandleData* v : values) Release(v);
     values.clear();
 }
 
 // Evaluates items until the stream ends or the limit is reached. An item
 // that outputs nothing is named as such, not taken for a missing input.
-std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
-                                        const std::string& receiver) {
-    std::vector<CHandleData*> values;
-    values.reserve(limit < 8 ? limit + 1 : 8);
+ValueList CollectValues(CLogoTask* task, InputStream* stream, std::size_t limit,
+                        const std::string& receiver) {
+    ValueList values;
     try {
         while (values.size() < limit && !stream->AtEnd()) {
             CHandleData* item = *stream->cursor++;
@@ -98,8 +128,8 @@ std::vector<CHandleData*> CollectValues(CLogoTask* task, InputStream* stream, st
     return values;
 }
 
-CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task,
-                            std::vector<CHandleData*>& values, bool passSignal = false) {
+CHandleData* CallWithValues(CHandleData* primitive, CLogoTask* task, ValueList& values,
+                            bool passSignal = false) {
     values.push_back(nullptr);
     return CallHandler(primitive, task, values.data(), passSignal);
 }
@@ -207,7 +237,7 @@ class CallFrame {
   public:
     CallFrame(CLogoProcedure* procedure, CLogoTask* task, bool named)
         : procedure_(procedure), task_(task), named_(named) {
-        if (named_) task_->PushScope(new CVariableList());
+        if (named_) task_->PushScope(new CVariableList(nullptr, false));
         procedure_->AddRef();
     }
     ~CallFrame() {
@@ -223,13 +253,16 @@ class CallFrame {
     bool named_;
 };
 
-void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs) {
+void BindInputs(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs, bool again) {
     if (!inputs) return;
     const auto& names = procedure->Inputs();
     for (std::size_t i = 0; i < names.size(); ++i) {
         CHandleData* value = inputs[i];
         inputs[i] = nullptr;  // the scope owns it now
-        task->BindInput(names[i], value);
+        if (again)
+            task->RebindInput(names[i], value);
+        else
+            task->BindInput(names[i], value);
     }
 }
 
@@ -245,13 +278,23 @@ CHandleData* AttributeError(CHandleData* error, const std::string& name) {
     return attributed;
 }
 
+// Set once a call in last position stood for "output f ...": the call that
+// ends the chain must then output, as the output primitive wants.
+struct OutputChain {
+    const std::string* output = nullptr;  // the primitive's name as written
+    std::string callee;
+
+    CHandleData* Missing() const { return MakeError(-18, {callee, *output}); }
+};
+
 CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs,
-                     const std::string& name) {
+                     const std::string& name, OutputChain& chain) {
     const bool named = !name.empty();
     std::vector<CHandleData*> tailInputs;
     CHandleData* result = nullptr;
     for (;;) {
-        BindInputs(procedure, task, tailInputs.empty() ? inputs : tailInputs.data());
+        const bool again = !tailInputs.empty();
+        BindInputs(procedure, task, again ? tailInputs.data() : inputs, again);
         tailInputs.clear();
         InputStream stream{procedure->Body()};
         bool tailCall = false;
@@ -259,14 +302,24 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
             CHandleData* item = *stream.cursor++;
             if (task->StopRequested()) RaiseError(kErrorStopRequest);
             CHandleData* value;
+            CHandleData* output = nullptr;  // the output primitive before a call of itself
+            if (named && IsCell(item) && item->Type() == kTypePrimitive &&
+                item->Token() == kTokenOutput && !stream.AtEnd() && IsCell(*stream.cursor) &&
+                (*stream.cursor)->Type() == kTypeProcedure &&
+                (*stream.cursor)->Procedure() == procedure) {
+                output = item;
+                item = *stream.cursor++;
+            }
             if (named && IsCell(item) && item->Type() == kTypeProcedure &&
                 item->Procedure() == procedure) {
-                // A call of itself as the last item rebinds in this scope and
-                // starts again: self-recursion in last position needs no stack.
+                // A call of itself as the last item (or as the input of
+                // output there) rebinds in this scope and starts again:
+                // self-recursion in last position needs no stack.
                 CHandleData** next = CollectInputs(procedure, task, &stream, item->Name());
                 if (stream.AtEnd()) {
                     tailInputs.assign(next, next + procedure->InputCount() + 1);
                     delete[] next;
+                    if (output) chain = {&output->Name(), item->Name()};
                     tailCall = true;
                     break;
                 }
@@ -277,13 +330,23 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
                     throw;
                 }
                 FreeInputs(next, procedure->InputCount());
+                if (output) {
+                    // What the output primitive would have done with it.
+                    if (!value) RaiseError(-18, {item->Name(), output->Name()});
+                    return value;
+                }
             } else {
                 value = RunItem(item, task, &stream);
             }
             if (!value) continue;
             // A named procedure ends with what the output primitive left;
             // an anonymous one hands the signal on.
-            if (IsOutputSignal(value)) return named ? task->TakeOutput() : value;
+            if (IsOutputSignal(value)) {
+                if (!named) return value;
+                CHandleData* output = task->TakeOutput();
+                if (!output && chain.output) throw LogoError{chain.Missing()};
+                return output;
+            }
             if (procedure->BodyLength() != 1) {
                 const std::string text = PrintedText(value);
                 Release(value);
@@ -291,8 +354,11 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
             }
             result = value;
         }
-        if (!tailCall) return result;
-        platform::SleepMilliseconds(0);
+        if (!tailCall) {
+            if (!result && chain.output) throw LogoError{chain.Missing()};
+            return result;
+        }
+        platform::YieldWhenSliceUsed();
         try {
             CheckRunnable(task);
         } catch (...) {
@@ -390,7 +456,7 @@ CHandleData* CallPrimitiveAt(CHandleData* primitive, CLogoTask* task, InputStrea
         return CallHandler(primitive, task, none, passSignal);
     }
     const auto wanted = static_cast<std::size_t>(d.defaultInputs);
-    std::vector<CHandleData*> values = CollectValues(task, stream, wanted, name);
+    ValueList values = CollectValues(task, stream, wanted, name);
     if (values.size() < wanted) {
         ReleaseAll(values);
         RaiseError(-3, {name});
@@ -413,7 +479,7 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
             if (callee->Token() == kTokenStop || task->StopRequested())
                 return CallPrimitive(callee, task, nullptr);
             const std::string& name = callee->Name();
-            std::vector<CHandleData*> values = CollectValues(task, &stream, SIZE_MAX, name);
+            ValueList values = CollectValues(task, &stream, SIZE_MAX, name);
             const auto got = static_cast<int64_t>(values.size());
             const bool unlimited = d.maxInputs == kUnlimitedInputs;
             const bool valid = unlimited ? got >= 1 && got >= d.minInputs : got == d.maxInputs;
@@ -484,11 +550,16 @@ CHandleData* Execute(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
     CheckRunnable(task);
     const bool named = !name.empty();
     CallFrame frame(procedure, task, named);
+    OutputChain chain;
     try {
-        return RunBody(procedure, task, inputs, name);
+        return RunBody(procedure, task, inputs, name, chain);
     } catch (LogoError& e) {
         if (!named || IsSignal(e.handle, kErrorStopRequest)) throw;
-        if (IsSignal(e.handle, kErrorOutputSignal)) return task->TakeOutput();
+        if (IsSignal(e.handle, kErrorOutputSignal)) {
+            CHandleData* value = task->TakeOutput();
+            if (value || !chain.output) return value;
+            e.handle = chain.Missing();
+        }
         e.handle = AttributeError(e.handle, name);
         throw;
     }

@@ -4,8 +4,6 @@
 #include "LogoCore/HandleData.h"
 #include "platform/Utf8.h"
 
-using Guard = std::lock_guard<std::recursive_mutex>;
-
 namespace {
 
 // Entries keep only the first 255 characters of their names: a longer name
@@ -16,14 +14,14 @@ std::string FoldedName(std::string_view name) {
 
 }  // namespace
 
-CHandleList::CHandleList(bool indexByName) : indexed_(indexByName) {
+CHandleList::CHandleList(bool indexByName, bool locked) : indexed_(indexByName), locked_(locked) {
     if (indexed_) entries_.reserve(512);
 }
 
 CHandleList::~CHandleList() {
     std::vector<CHandleData*> entries;
     {
-        Guard guard(lock_);
+        auto guard = Hold();
         entries.swap(entries_);  // nothing is listed any more: Release won't ask us
         byName_.clear();
     }
@@ -60,20 +58,34 @@ std::ptrdiff_t CHandleList::IndexOfToken(int32_t token) const {
     return -1;
 }
 
+CHandleData* CHandleList::EntryOfName(std::string_view name) const {
+    if (!indexed_) {
+        const std::ptrdiff_t i = IndexOfName(name);
+        return i < 0 ? nullptr : entries_[i];
+    }
+    if (name.empty()) return nullptr;
+    // Of several entries of one name, the first in token order answers.
+    CHandleData* first = nullptr;
+    auto [from, to] = byName_.equal_range(FoldedName(name));
+    for (auto it = from; it != to; ++it)
+        if (!first || it->second->Token() < first->Token()) first = it->second;
+    return first;
+}
+
 std::ptrdiff_t CHandleList::IndexOfName(std::string_view name) const {
     if (name.empty()) return -1;
     if (indexed_) {
-        // Of several entries of one name, the first in token order answers.
-        const CHandleData* first = nullptr;
-        auto [from, to] = byName_.equal_range(FoldedName(name));
-        for (auto it = from; it != to; ++it)
-            if (!first || it->second->Token() < first->Token()) first = it->second;
+        const CHandleData* first = EntryOfName(name);
         return first ? IndexOfCell(first) : -1;
     }
     name = platform::FirstCharacters(name, kMaxNameLength);
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (platform::EqualsIgnoringCase(entries_[i]->Name(), name))
+    // Names are mostly written alike each time: the exact match is tried
+    // before the one that ignores case.
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& entry = entries_[i]->Name();
+        if (entry == name || platform::EqualsIgnoringCase(entry, name))
             return static_cast<std::ptrdiff_t>(i);
+    }
     return -1;
 }
 
@@ -104,11 +116,14 @@ void CHandleList::Unindex(const CHandleData* cell) {
 }
 
 bool CHandleList::Insert(CHandleData* cell, int32_t state) {
-    Guard guard(lock_);
+    auto guard = Hold();
     cell->SetState(state, false, 0);
     if (state == kStateTemp || state == kStateError || cell->Name().empty()) return false;
 
-    if (indexed_) byName_.emplace(FoldedName(cell->Name()), cell);
+    if (indexed_) {
+        byName_.emplace(FoldedName(cell->Name()), cell);
+        changes_.fetch_add(1, std::memory_order_acq_rel);
+    }
     const int32_t token = cell->Token();
     if (entries_.empty() || entries_.back()->Token() <= token) {
         entries_.push_back(cell);
@@ -137,15 +152,14 @@ bool CHandleList::Insert(CHandleData* cell, int32_t state) {
 }
 
 CHandleData* CHandleList::FindByName(std::string_view name) {
-    Guard guard(lock_);
-    const std::ptrdiff_t i = IndexOfName(name);
-    if (i < 0) return nullptr;
-    Reference(entries_[i]);
-    return entries_[i];
+    auto guard = Hold();
+    CHandleData* found = EntryOfName(name);
+    Reference(found);
+    return found;
 }
 
 CHandleData* CHandleList::FindByToken(int32_t token) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfToken(token);
     if (i < 0) return nullptr;
     Reference(entries_[i]);
@@ -155,30 +169,50 @@ CHandleData* CHandleList::FindByToken(int32_t token) {
 void CHandleList::RemoveAt(std::size_t index) {
     CHandleData* cell = entries_[index];
     Unindex(cell);
+    if (indexed_) changes_.fetch_add(1, std::memory_order_acq_rel);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     Release(cell);
 }
 
+bool CHandleList::Replace(CHandleData* cell, int32_t state) {
+    CHandleData* old;
+    {
+        auto guard = Hold();
+        const std::ptrdiff_t i = IndexOfName(cell->Name());
+        if (i < 0 || entries_[i]->Token() != cell->Token()) return false;
+        old = entries_[i];
+        if (indexed_) {
+            Unindex(old);
+            byName_.emplace(FoldedName(cell->Name()), cell);
+        }
+        cell->SetState(state, false, 0);
+        entries_[i] = cell;
+        Release(old);
+    }
+    return true;
+}
+
 void CHandleList::RemoveByName(std::string_view name) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfName(name);
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
 void CHandleList::RemoveByToken(int32_t token) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfToken(token);
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
 void CHandleList::RemoveAllWithState(int32_t state) {
-    Guard guard(lock_);
+    auto guard = Hold();
     std::vector<CHandleData*> removed;
     std::vector<CHandleData*> kept;
     kept.reserve(entries_.size());
     for (CHandleData* cell : entries_)
         (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
     entries_.swap(kept);
+    if (indexed_ && !removed.empty()) changes_.fetch_add(1, std::memory_order_acq_rel);
     for (CHandleData* cell : removed) Unindex(cell);
     for (CHandleData* cell : removed) {
         cell->SetState(kStateTemp, false, 0);
@@ -189,7 +223,7 @@ void CHandleList::RemoveAllWithState(int32_t state) {
 // The cell itself must be the entry, or Release would take a stranger of
 // the same token out of the list.
 bool CHandleList::IsListed(CHandleData* cell) {
-    Guard guard(lock_);
+    auto guard = Hold();
     const std::ptrdiff_t i = IndexOfCell(cell);
     if (i < 0) return false;
     RemoveAt(static_cast<std::size_t>(i));
@@ -197,12 +231,12 @@ bool CHandleList::IsListed(CHandleData* cell) {
 }
 
 std::size_t CHandleList::Size() const {
-    Guard guard(lock_);
+    auto guard = Hold();
     return entries_.size();
 }
 
 std::vector<CHandleData*> CHandleList::Snapshot() const {
-    Guard guard(lock_);
+    auto guard = Hold();
     for (CHandleData* cell : entries_) Reference(cell);
     return entries_;
 }

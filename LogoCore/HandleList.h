@@ -2,6 +2,7 @@
 // table is one, and every variable scope holds one.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -18,7 +19,9 @@ class CHandleList {
     // The name table indexes its entries by name, since every word the
     // reader meets and every procedure call asks it; a variable scope holds
     // a handful of entries and searches them in turn.
-    explicit CHandleList(bool indexByName = false);
+    // A list that only one thread ever sees (the scope of a running call)
+    // is made unlocked: its operations then take no lock.
+    explicit CHandleList(bool indexByName = false, bool locked = true);
     CHandleList(const CHandleList&) = delete;
     CHandleList& operator=(const CHandleList&) = delete;
     // Breaks the cycles between entries (a procedure whose body names
@@ -36,6 +39,10 @@ class CHandleList {
     CHandleData* FindByName(std::string_view name);
     CHandleData* FindByToken(int32_t token);
 
+    // The entry of the cell's name, when there is one, gives its place to
+    // the cell (state set, the caller's reference adopted) and is released.
+    // Answers whether there was one; the cell stays with the caller if not.
+    bool Replace(CHandleData* cell, int32_t state);
     void RemoveByName(std::string_view name);
     void RemoveByToken(int32_t token);
     // Every entry in the state (every entry for 0) leaves, in state TEMP.
@@ -46,6 +53,10 @@ class CHandleList {
     // answer is yes.
     bool IsListed(CHandleData* cell);
 
+    // How many times an entry has come or gone (counted for the name table
+    // only): code read from text refers to the entries it found.
+    uint64_t Changes() const { return changes_.load(std::memory_order_acquire); }
+
     std::size_t Size() const;
     // The entries in order, each with one more reference (for listings).
     std::vector<CHandleData*> Snapshot() const;
@@ -53,11 +64,19 @@ class CHandleList {
     // Operations are atomic; a caller that finds and then changes an entry
     // holds this lock across both. It is re-entrant.
     std::recursive_mutex& Lock() const { return lock_; }
+    // The lock held for as long as the answer lives; nothing for an
+    // unlocked list.
+    std::unique_lock<std::recursive_mutex> Hold() const {
+        return locked_ ? std::unique_lock<std::recursive_mutex>(lock_)
+                       : std::unique_lock<std::recursive_mutex>();
+    }
 
   private:
     // The index of an entry with the token, or -1.
     std::ptrdiff_t IndexOfToken(int32_t token) const;
     std::ptrdiff_t IndexOfName(std::string_view name) const;
+    // The entry itself: the name table's index names it without a search.
+    CHandleData* EntryOfName(std::string_view name) const;
     std::ptrdiff_t IndexOfCell(const CHandleData* cell) const;
     void RemoveAt(std::size_t index);
     void Unindex(const CHandleData* cell);
@@ -65,6 +84,8 @@ class CHandleList {
     std::vector<CHandleData*> entries_;
     // Folded name -> entries of that name; only when indexing by name.
     bool indexed_;
+    bool locked_;
+    std::atomic<uint64_t> changes_{0};
     std::unordered_multimap<std::string, CHandleData*> byName_;
     mutable std::recursive_mutex lock_;
 };

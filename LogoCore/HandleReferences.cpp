@@ -22,9 +22,9 @@ void Release(CHandleData* h) {
 
     // Only a named cell can be in the name table (an empty name is never
     // entered, and a cell's name never changes), so only such a cell need
-    // ask. When the table lists it, the table lets go of its entry, and that
-    // release destroys the cell.
-    if (!h->Name().empty()) {
+    // ask; a scope's variable never is. When the table lists it, the table
+    // lets go of its entry, and that release destroys the cell.
+    if (!h->Name().empty() && h->Token() != kScopeToken) {
         h->AddCount();
         if (NameTable().IsListed(h)) return;
         if (h->DropCount() > 0) return;  // someone took a reference meanwhile

@@ -2,6 +2,7 @@
 #include "LogoCore/LogoCoreStartup.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <fstream>
 #include <optional>
@@ -125,6 +126,18 @@ void SetPriorities() {
         StopStartup(platform::ResourceText(kTextThreadPriorityFailed));
 }
 
+std::atomic<int32_t>& LoopPause() {
+    static std::atomic<int32_t> pause{kDefaultLoopPauseMilliseconds};
+    return pause;
+}
+
+void ReadLoopPause() {
+    int32_t pause = kDefaultLoopPauseMilliseconds;
+    if (!platform::ReadMachineNumber("Tasking\\Loop Pause", kDefaultLoopPauseMilliseconds, &pause))
+        platform::WriteMachineNumber("Tasking\\Loop Pause", kDefaultLoopPauseMilliseconds);
+    LoopPause().store(std::max(pause, 0), std::memory_order_relaxed);
+}
+
 void OpenBox(const LogoCoreSetup& setup) {
     std::string port;
     if (setup.port)
@@ -205,9 +218,14 @@ int InitLogoCore(const LogoCoreSetup& setup) {
     if (!RegisterVocabulary(table, setup.vocabularyFile)) return 0;
     FillOutputNameMap();
     SetPriorities();
+    ReadLoopPause();
     OpenBox(setup);
     FillObjectKindTable();
     return 1;
+}
+
+int32_t LoopPauseMilliseconds() {
+    return LoopPause().load(std::memory_order_relaxed);
 }
 
 void ExitLogoCore(const LogoCoreSetup& setup) {

@@ -61,5 +61,12 @@ const std::map<std::string, int32_t>& OutputNameMap();
 // (page-object type code, display name), in the order start-up fills it.
 const std::vector<std::pair<int32_t, std::string>>& ObjectKindTable();
 
+// The pause of every round of forever and repeat, so that a loop leaves
+// the processor to other tasks: the machine store's "Tasking\Loop Pause"
+// (milliseconds), read at start-up and written back with the default when
+// absent. 0 runs loops at full speed.
+inline constexpr int32_t kDefaultLoopPauseMilliseconds = 5;
+int32_t LoopPauseMilliseconds();
+
 // The values of the priority settings that start-up writes once.
 inline constexpr int32_t kPriorityVersion = 5;

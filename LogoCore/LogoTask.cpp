@@ -158,6 +158,7 @@ CLogoTask::~CLogoTask() {
     Release(lastError_);
     Release(reportedError_);
     Release(output_);
+    listCode_.Clear();
     while (scope_ != &GlobalScope()) PopScope();
     // Procedures removed while this task held them may be garbage now.
     CollectRemovedProcedures();
@@ -298,8 +299,11 @@ void CLogoTask::PopScope() {
 }
 
 void CLogoTask::BindInput(std::string_view name, CHandleData* value) {
-    scope_->Remove(name);
-    scope_->Declare(name, value, kStateLocal);
+    scope_->Declare(name, value, kStateLocal);  // replaces a variable of the name
+}
+
+void CLogoTask::RebindInput(std::string_view name, CHandleData* value) {
+    scope_->Rebind(name, value, kStateLocal);
 }
 
 void CLogoTask::MakeLocal(std::string_view name) {

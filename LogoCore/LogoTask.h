@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "LogoCore/ListCodeCache.h"
 #include "LogoCore/Parser.h"
 
 class CHandleData;
@@ -117,6 +118,9 @@ class CLogoTask final : public CParserClient {
     void PushScope(CVariableList* scope);
     void PopScope();
     void BindInput(std::string_view name, CHandleData* value);
+    // The same in the scope that bound the name before (a call of itself in
+    // last position).
+    void RebindInput(std::string_view name, CHandleData* value);
     void MakeLocal(std::string_view name);
     CHandleData* FindVariable(std::string_view name);
 
@@ -140,6 +144,7 @@ class CLogoTask final : public CParserClient {
     void SetPageObject(int32_t object) { pageObject_ = object; }
     void SetNotifyOnEnd(bool notify) { notifyOnEnd_ = notify; }
     CParser& Parser() { return parser_; }
+    CListCodeCache& ListCode() { return listCode_; }
 
   private:
     CLogoTask(const TalkToContext& selection, bool listed);
@@ -150,6 +155,7 @@ class CLogoTask final : public CParserClient {
     bool compileError_ = false;
     CHandleData* reportedError_ = nullptr;
     CParser parser_;
+    CListCodeCache listCode_;
     CVariableList* scope_;
     std::atomic<int32_t> stop_{kRunning};
     bool notifyOnEnd_ = false;

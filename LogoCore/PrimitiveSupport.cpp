@@ -93,8 +93,15 @@ CHandleData* CompileListInput(CLogoTask* task, CHandleData* input, const std::st
     if (!IsCell(input) || input->Type() != kTypeList) RaiseWrongInput(calledName, input);
     CLogoList* list = input->ListValue();
     if (list->Size() == 0) return nullptr;
+    // Counted before the reading, so that an entry the reading makes, or
+    // one that comes or goes meanwhile, has the list read again next time.
+    const uint64_t changes = NameTable().Changes();
+    if (CHandleData* kept = task->ListCode().Find(list, changes)) return kept;
     const std::string text = list->ListToString(false, true);
-    return task->CompileText(std::string_view(text).substr(1, text.size() - 2), kStateUser);
+    CHandleData* code =
+        task->CompileText(std::string_view(text).substr(1, text.size() - 2), kStateUser);
+    if (IsCell(code) && code->Type() == kTypeProcedure) task->ListCode().Keep(list, code, changes);
+    return code;
 }
 
 CHandleData* RunAsCommand(CLogoTask* task, CHandleData* code, bool passSignal) {

@@ -15,16 +15,16 @@ CVariableList& GlobalScope() {
     return global;
 }
 
-// The scope's lock is held while the parent's is taken: locks go from the
-// inner scope outwards, then to the name table.
+// The scope's lock (when shared) is held while the parent's is taken: locks
+// go from the inner scope outwards, then to the name table.
 CHandleData* CVariableList::Find(std::string_view name) {
-    Guard guard(variables_.Lock());
+    auto guard = variables_.Hold();
     if (CHandleData* found = variables_.FindByName(name)) return found;
     return parent_ ? parent_->Find(name) : nullptr;
 }
 
 void CVariableList::Declare(std::string_view name, CHandleData* value, int32_t state) {
-    Guard guard(variables_.Lock());
+    auto guard = variables_.Hold();
     auto* cell = new CHandleData(name, value);
     DeclareVariableName(name, state);
     variables_.RemoveByName(name);
@@ -32,18 +32,29 @@ void CVariableList::Declare(std::string_view name, CHandleData* value, int32_t s
     Release(value);
 }
 
+void CVariableList::Rebind(std::string_view name, CHandleData* value, int32_t state) {
+    auto guard = variables_.Hold();
+    auto* cell = new CHandleData(name, value);
+    if (!variables_.Replace(cell, state)) {
+        Release(cell);
+        Declare(name, value, state);
+        return;
+    }
+    Release(value);
+}
+
 void CVariableList::Remove(std::string_view name) {
-    Guard guard(variables_.Lock());
+    auto guard = variables_.Hold();
     variables_.RemoveByName(name);
 }
 
 void CVariableList::Clear() {
-    Guard guard(variables_.Lock());
+    auto guard = variables_.Hold();
     variables_.RemoveAllWithState(0);
 }
 
 void CVariableList::Set(std::string_view name, CHandleData* value, int32_t state) {
-    Guard guard(variables_.Lock());
+    auto guard = variables_.Hold();
     if (CHandleData* found = variables_.FindByName(name)) {
         Release(found);
         Declare(name, value, state);

@@ -14,7 +14,10 @@ class CVariableList {
   public:
     static constexpr const char* kClassName = "CVariableList";
 
-    explicit CVariableList(CVariableList* parent = nullptr) : parent_(parent) {}
+    // The scope of a running call is seen only by its own task, so it is
+    // made unlocked (shared = false); the global scope is shared.
+    explicit CVariableList(CVariableList* parent = nullptr, bool shared = true)
+        : parent_(parent), variables_(false, shared) {}
     CVariableList(const CVariableList&) = delete;
     CVariableList& operator=(const CVariableList&) = delete;
     ~CVariableList() { Clear(); }
@@ -29,6 +32,10 @@ class CVariableList {
     // replaces one of the same name. Takes over the caller's reference to
     // the value. Makes the name-table entry for the name when missing.
     void Declare(std::string_view name, CHandleData* value, int32_t state);
+    // Declare for a variable this scope is known to have had (a call of
+    // itself in last position binding its inputs again): a variable still
+    // here just gets the new cell, and the name table is not asked again.
+    void Rebind(std::string_view name, CHandleData* value, int32_t state);
     void Remove(std::string_view name);
     void Clear();
     // The nearest scope outwards that has the variable gets the value; the

@@ -97,12 +97,23 @@ CHandleData* ItemOf(CHandleData* container, int32_t index, const std::string& ca
         return ItemValue(list.ElementAt(at - 1));
     }
     if (!IsWordValue(container)) RaiseWrongInput(calledName, container);
-    const std::string text = GetString(container, false);
-    if (text.empty()) RaiseWrongInput(calledName, text);
-    const std::size_t length = platform::CountCharacters(text);
-    const std::size_t at = index == 0 ? length : static_cast<std::size_t>(index);
-    if (at > length) RaiseWrongInput(calledName, std::to_string(index));
-    return MakeWord(CharacterAt(text, at - 1));
+    // A word's text is read in place; a number's is printed first.
+    std::string printed;
+    std::string_view text;
+    if (container->Type() == kTypeString) {
+        text = container->Text();
+    } else {
+        printed = GetString(container, false);
+        text = printed;
+    }
+    if (text.empty()) RaiseWrongInput(calledName, std::string(text));
+    if (index != 0) {
+        // Only the characters before the one wanted are walked.
+        const std::size_t offset = OffsetOfCharacter(text, static_cast<std::size_t>(index) - 1);
+        if (offset >= text.size()) RaiseWrongInput(calledName, std::to_string(index));
+        return MakeWord(std::string(platform::FirstCharacters(text.substr(offset), 1)));
+    }
+    return MakeWord(CharacterAt(text, platform::CountCharacters(text) - 1));
 }
 
 CHandleData* First(CLogoTask*, CHandleData** inputs, int32_t option,

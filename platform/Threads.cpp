@@ -62,4 +62,18 @@ void SleepMilliseconds(int milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void YieldWhenSliceUsed() {
+    // The clock is read only every few rounds: a round can be very short.
+    constexpr unsigned kRoundsPerLook = 32;
+    constexpr auto kSlice = std::chrono::milliseconds(4);
+    thread_local unsigned rounds = 0;
+    thread_local auto lastYield = std::chrono::steady_clock::now();
+    if (++rounds < kRoundsPerLook) return;
+    rounds = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastYield < kSlice) return;
+    sched_yield();
+    lastYield = std::chrono::steady_clock::now();
+}
+
 }  // namespace platform

@@ -20,4 +20,10 @@ bool StackNearlyExhausted(std::size_t reserve = 256u << 10);
 // Sleeps; 0 gives the processor away once.
 void SleepMilliseconds(int milliseconds);
 
+// For loops that run without end: gives the processor away once the calling
+// thread has run a time slice since it last did so. The kernel preempts busy
+// threads anyway; this only keeps a long loop from holding a processor that
+// waiting tasks of the same priority want, without a system call per round.
+void YieldWhenSliceUsed();
+
 }  // namespace platform

@@ -166,6 +166,7 @@ std::size_t CountCharacters(std::string_view text) {
 }
 
 std::string_view FirstCharacters(std::string_view text, std::size_t maxCharacters) {
+    if (text.size() <= maxCharacters) return text;  // no more characters than bytes
     std::size_t at = 0;
     for (std::size_t count = 0; count < maxCharacters && at < text.size(); ++count) {
         at += static_cast<unsigned char>(text[at]) < 0x80 ? 1 : DecodeUtf8(text, at).length;

@@ -121,6 +121,9 @@ TEST_F(ComparisonTest, EqualityComparesTextsAndIdenticalCountsCase) {
                   {"\"abc <> \"ABC", "false"},
                   {"\"abc <> \"abd", "true"},
                   {"2 = 2.0", "true"},
+                  {"7 = 7", "true"},
+                  {"7 <> 7", "false"},
+                  {"identical? 7 8", "false"},
                   {"equal? [a [b]] [A [B]]", "true"},
                   {"equal? 2 \"02", "false"}});
 }

@@ -106,6 +106,9 @@ TEST_F(ControlTest, RunOutputsWhatItsListOrWordOutputs) {
     EXPECT_EQ(EvalLogo("run 7"), "7");
     EXPECT_EQ(RunLogo("run [type 5] run \"greet"), "5hello");
     EXPECT_EQ(RunLogo("print run []"), Message(-18, {"run", "print"}));
+    // A list read once is not read again; each round's new list is, even
+    // where it takes the place of the last one freed.
+    EXPECT_EQ(RunLogo("dotimes [i 3] [run list \"type :i]"), "123");
 }
 
 TEST_F(ControlTest, WaitUntilTestsAfterEachBoxFrameAndSeesTheStopRequest) {

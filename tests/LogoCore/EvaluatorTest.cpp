@@ -38,6 +38,7 @@ class EvaluatorTest : public ::testing::Test {
 TEST_F(EvaluatorTest, ASingleExpressionIsTheBodysValueAndAnUnusedValueIsAnError) {
     EXPECT_EQ(ValueOf("3 + 4"), "7");
     EXPECT_EQ(ValueOf("(3 + 4) * 2"), "14");
+    EXPECT_EQ(ValueOf("(sum 1 2 3 4 5 6 7 8 9 10)"), "55") << "more inputs than are kept in place";
     EXPECT_EQ(ValueOf("3 + 4 * 2"), "11");
     EXPECT_EQ(ErrorOf("sum 3 4"), Message(-1, {"7"}));
     EXPECT_EQ(ErrorOf("undefinedprocedure 5"), Message(-1, {"undefinedprocedure"}));
@@ -102,9 +103,21 @@ TEST_F(EvaluatorTest, AnErrorLeavingAProcedureNamesTheInnermostOnce) {
     EXPECT_EQ(ErrorOf("outer"), expected);
 }
 
+// As the input of output too; the last call of such a chain must output.
 TEST_F(EvaluatorTest, ASelfCallInLastPositionRunsInConstantStack) {
-    DEFINE("to countdown :n\nif :n = 0 [stop]\ncountdown :n - 1\nend\n");
+    DEFINE(
+        "to countdown :n\nif :n = 0 [stop]\ncountdown :n - 1\nend\n"
+        "to down :n\nif :n = 0 [output \"done]\noutput down :n - 1\nend\n"
+        "to silent :n\nif :n = 0 [stop]\nop silent :n - 1\nend\n"
+        "to early :n\nif :n = 0 [stop]\noutput early :n - 1 print 1\nend\n");
     EXPECT_EQ(ErrorOf("countdown 1000000"), "");
+    EXPECT_EQ(ErrorOf("print down 3"), "");
+    EXPECT_EQ(ErrorOf("print down 1000000"), "");
+    const std::string none = Message(-18, {"silent", "op"});
+    EXPECT_EQ(ErrorOf("print silent 1000"),
+              Message(-23, {none.substr(0, none.size() - 3), "silent"}));  // less ".\r\n"
+    const std::string early = Message(-18, {"early", "output"});
+    EXPECT_EQ(ErrorOf("print early 2"), Message(-23, {early.substr(0, early.size() - 3), "early"}));
 }
 
 TEST_F(EvaluatorTest, RunawayRecursionIsAnErrorNotACrash) {

@@ -191,6 +191,8 @@ TEST_F(StartupTest, AFirstRunWritesThePriorityDefaultsAndOpensTheBoxOnCom1) {
     EXPECT_EQ(MachineNumber("Tasking\\Main Thread"), 0);
     EXPECT_EQ(MachineNumber("Tasking\\Box Sync"), -2);
     EXPECT_EQ(MachineNumber("Tasking\\Logo"), 0);
+    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 5);
+    EXPECT_EQ(LoopPauseMilliseconds(), 5);
     std::string port;
     EXPECT_TRUE(platform::ReadMachineText("ControlBox_Port", "", &port));
     EXPECT_EQ(port, "COM1");
@@ -202,9 +204,12 @@ TEST_F(StartupTest, StoredPrioritiesOfTheCurrentVersionAreLeftAsTheUserSetThem) 
     platform::WriteMachineNumber("Priority Version", 5);
     platform::WriteMachineNumber("Priority Class", 32);
     platform::WriteMachineNumber("Tasking\\Logo", -1);
+    platform::WriteMachineNumber("Tasking\\Loop Pause", 0);
     ASSERT_EQ(InitLogoCore(setup_), 1);
     EXPECT_EQ(MachineNumber("Priority Class"), 32);
     EXPECT_EQ(MachineNumber("Tasking\\Logo"), -1);
+    EXPECT_EQ(LoopPauseMilliseconds(), 0) << "a user's loop pause is read";
+    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 0);
 }
 
 TEST_F(StartupTest, AnUnknownPriorityClassEndsTheProcess) {

@@ -57,6 +57,8 @@ TEST_F(WordsTest, AnAccentedLetterIsOneCharacter) {
     ExpectValues({{"count \"café", "4"},
                   {"last \"café", "é"},
                   {"item 2 \"çé", "é"},
+                  {"item 3 \"çé", WrongInput("item", "3")},
+                  {"item 2 12.5", "2"},
                   {"bl \"café", "caf"},
                   {"bf \"éa", "a"}});
 }
