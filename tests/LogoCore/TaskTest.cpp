@@ -145,22 +145,3 @@ TEST_F(TaskTest, ConcurrencyOfTasksSharingGlobalsLosesNoUpdateToTheirOwn) {
         EXPECT_EQ(GetString(value, true), "300");
     }
 }
-
-// Loops that call themselves give the processor away only now and then:
-// two that never wait must still both get on, whatever the machine runs.
-TEST_F(TaskTest, ConcurrencyOfTwoBusyTasksLetsBothProgress) {
-    DEFINE("to spin :name\nmake :name (thing :name) + 1\nspin :name\nend\n");
-    ASSERT_EQ(Command("make \"f0 0 make \"f1 0"), "");
-    ASSERT_EQ(RunForCommandCentre("launch [spin \"f0] launch [spin \"f1]"), "");
-    auto count = [](const char* name) {
-        CHandleData* value = RunHere(name);
-        ReleaseAtEnd guard(value);
-        return IsCell(value) && value->Type() == kTypeInteger ? value->IntegerValue() : 0;
-    };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while ((count(":f0") < 2000 || count(":f1") < 2000) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_GE(count(":f0"), 2000);
-    EXPECT_GE(count(":f1"), 2000);
-}
