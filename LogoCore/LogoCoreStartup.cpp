@@ -132,9 +132,9 @@ std::atomic<int32_t>& LoopPause() {
 }
 
 void ReadLoopPause() {
+    // A missing value is written back with its default by the read.
     int32_t pause = kDefaultLoopPauseMilliseconds;
-    if (!platform::ReadMachineNumber("Tasking\\Loop Pause", kDefaultLoopPauseMilliseconds, &pause))
-        platform::WriteMachineNumber("Tasking\\Loop Pause", kDefaultLoopPauseMilliseconds);
+    platform::ReadMachineNumber("Tasking\\Loop Pause", kDefaultLoopPauseMilliseconds, &pause);
     LoopPause().store(std::max(pause, 0), std::memory_order_relaxed);
 }
 
