@@ -147,8 +147,11 @@ TEST_F(BoxPrimitivesTest, OnForRunsTheOutputUntilTheRotationSensorHasTurned) {
 TEST_F(BoxPrimitivesTest, AStoppedTaskLeavesOnForAndEnds) {
     ControlBox_SetWaitSource(0, 4);
     Port().ClearWritten();
+    // The host outlives the task and StopAll, which calls it after the
+    // task may already have ended.
+    CaptureHost host;
     auto run =
-        std::async(std::launch::async, [] { return RunLogo("talkto \"a onfor 5 print \"after"); });
+        std::async(std::launch::async, [] { return ErrorOf("talkto \"a onfor 5 print \"after"); });
     ASSERT_TRUE(Eventually([&] { return Sent() == Bytes({0x28}); }));
     StopAll();
     if (run.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
@@ -156,6 +159,7 @@ TEST_F(BoxPrimitivesTest, AStoppedTaskLeavesOnForAndEnds) {
         FAIL() << "onfor did not see the stop request";
     }
     EXPECT_EQ(run.get(), "");  // stopped silently, before the print
+    EXPECT_EQ(host.Text(), "");
     // The output itself still ends by the stream.
     EXPECT_TRUE(ControlBox_TimedOutputActive(0));
 }
