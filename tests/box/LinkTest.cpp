@@ -230,6 +230,11 @@ TEST(LinkMonitor, MissedFramesRingOncePerFrameAtMostTwentyAResyncOnceInstead) {
     EXPECT_EQ(MonitorBells(10, true, 1), "\a");
     EXPECT_FALSE(TheSampleRing().resyncMark.load());
     EXPECT_EQ(MonitorBells(0, true, 0), "");
+    // A negative threshold keeps the one set.
+    EXPECT_EQ(ControlBox_SetDelayMonitor(5), 5);
+    EXPECT_EQ(ControlBox_SetDelayMonitor(-1), 5);
+    EXPECT_EQ(ControlBox_DelayMonitor(), 5);
+    ControlBox_SetDelayMonitor(0);
 }
 
 class LinkReport : public LinkFixture {};

@@ -165,11 +165,4 @@ TEST_F(SampleRingTest, OpenResetZeroesReadingsKeepsStampsAndRestartsAtSlotOne) {
     EXPECT_EQ(TheSampleRing().writeIndex.load(), 1u);
 }
 
-TEST_F(SampleRingTest, DelayMonitorKeepsItsThresholdAgainstANegativeOne) {
-    EXPECT_EQ(ControlBox_SetDelayMonitor(5), 5);
-    EXPECT_EQ(ControlBox_SetDelayMonitor(-1), 5);
-    EXPECT_EQ(ControlBox_DelayMonitor(), 5);
-    EXPECT_EQ(ControlBox_SetDelayMonitor(0), 0);
-}
-
 }  // namespace
