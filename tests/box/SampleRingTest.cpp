@@ -1,5 +1,6 @@
 // The sample ring: finding the slot in force at a time, and the readers and
-// conversions on it, with the port open and closed.
+// conversions on it, with the port open and closed; the generated
+// thermistor table the temperatures come from.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +8,7 @@
 #include "BoxTestSupport.h"
 #include "box/InputStream.h"
 #include "box/SampleRing.h"
+#include "box/Thermistor.h"
 
 namespace {
 
@@ -163,6 +165,23 @@ TEST_F(SampleRingTest, OpenResetZeroesReadingsKeepsStampsAndRestartsAtSlotOne) {
     EXPECT_EQ(slot.digital[0].load(), 0);
     EXPECT_EQ(slot.stamp.load(), 4321u);
     EXPECT_EQ(TheSampleRing().writeIndex.load(), 1u);
+}
+
+// The readings outside the table are checked with the temperatures above.
+TEST(SampleRingThermistor, PassesThroughEveryKnownPointAndFallsSmoothly) {
+    const std::pair<int, int> known[] = {
+        {197, 1500}, {200, 1400}, {210, 1200}, {250, 864},  {300, 668},   {350, 548},  {400, 458},
+        {450, 386},  {500, 322},  {550, 264},  {600, 210},  {650, 156},   {700, 104},  {750, 50},
+        {800, -6},   {850, -70},  {900, -148}, {950, -250}, {1000, -446}, {1020, -770}};
+    for (auto [raw, tenths] : known)
+        EXPECT_EQ(kThermistorTable[raw - kThermistorFirstRaw], tenths) << "raw " << raw;
+    EXPECT_EQ(kThermistorEntries, 824);
+    // The steepest known stretch (197-200) falls 33 tenths per reading; a
+    // jump well beyond that is an interpolation gone wrong.
+    for (int i = 1; i < kThermistorEntries; ++i) {
+        const int fall = kThermistorTable[i - 1] - kThermistorTable[i];
+        EXPECT_TRUE(fall >= 0 && fall <= 40) << "raw " << kThermistorFirstRaw + i << ": " << fall;
+    }
 }
 
 }  // namespace
