@@ -31,8 +31,6 @@ class ClassroomProject : public ProjectAccess {
         if (lowerName == "plot") return ProjectName{0, 2, kPlot};
         if (lowerName == "my box") return ProjectName{0, 1, kMyBox};
         if (lowerName == "procedures") return ProjectName{0, 7, kProcedures};
-        if (lowerName == "fan") return ProjectName{11, 0, 0};   // output C in the setup
-        if (lowerName == "light") return ProjectName{2, 0, 0};  // input 2 in the setup
         return std::nullopt;
     }
     std::vector<std::string> PageObjectNames() override {
@@ -123,12 +121,6 @@ TEST_F(TalkToTest, PageObjectsFillTheirSlotsAndKeepTheOutputs) {
     EXPECT_EQ(page.selection.textHolder, kProcedures);
     EXPECT_EQ(page.selection.colourHolder, kProcedures);
     EXPECT_EQ(page.selection.currentObject, 0);
-}
-
-TEST_F(TalkToTest, SetupPortNamesSelectOutputsOnly) {
-    OpenClassroom();
-    EXPECT_EQ(RunFrom("talkto [Fan a]").selection.outputs, 0b101);
-    EXPECT_EQ(RunFrom("talkto \"light", TalkToContext{0, 4}).selection.outputs, 4);
 }
 
 TEST_F(TalkToTest, AskRestoresTheWholeSelectionEvenAfterTalkTo) {
