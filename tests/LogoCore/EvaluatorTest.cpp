@@ -85,8 +85,6 @@ TEST_F(EvaluatorTest, OutputAndStopLeaveTheEnclosingProcedure) {
 }
 
 TEST_F(EvaluatorTest, ParenthesisedCallsCheckTheirInputCounts) {
-    EXPECT_EQ(ValueOf("(sum 1 2 3 4)"), "10");
-    EXPECT_EQ(ValueOf("(sum 5)"), "5");
     EXPECT_EQ(ErrorOf("(sum)"), Message(-3, {"sum"}));
     EXPECT_EQ(ErrorOf("(difference 1 2 3)"), Message(-74));
     EXPECT_EQ(ErrorOf("(difference 1)"), Message(-3, {"difference"}));
