@@ -71,27 +71,21 @@ TEST_F(SampleRingTest, InputReportsTheFlagInvertedEveryRequestedValueAndNoRotati
     Decode(MakeFrame(words), 100);
     int32_t value = -1, counter = -1, rotation = -1, flag = -1;
     EXPECT_EQ(ControlBox_Input(5, 0, &value, &counter, &rotation, &flag), kInputOk);
-    EXPECT_EQ(value, 321);
-    EXPECT_EQ(counter, 2);
-    EXPECT_EQ(rotation, 1);
-    EXPECT_EQ(flag, 1);
+    EXPECT_EQ((std::array{value, counter, rotation, flag}), (std::array{321, 2, 1, 1}));
     EXPECT_EQ(ControlBox_Input(0, 0, nullptr, nullptr, nullptr, &flag), kInputOk);
     EXPECT_EQ(flag, 0);  // the default word has its digital bit set
 
     // A plain input fills the rest, then says it has no rotation.
     rotation = -1;
     EXPECT_EQ(ControlBox_Input(1, 0, &value, &counter, &rotation, nullptr), kInputNoRotation);
-    EXPECT_EQ(value, 77);
-    EXPECT_EQ(counter, 1);
-    EXPECT_EQ(rotation, -1);
+    EXPECT_EQ((std::array{value, counter, rotation}), (std::array{77, 1, -1}));
     EXPECT_EQ(ControlBox_Rotation(1, 0), 0);
 
     // Input 8 and above, or below 0, fills nothing.
     value = flag = -7;
     EXPECT_EQ(ControlBox_Input(8, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
     EXPECT_EQ(ControlBox_Input(-1, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
-    EXPECT_EQ(value, -7);
-    EXPECT_EQ(flag, -7);
+    EXPECT_EQ((std::array{value, flag}), (std::array{-7, -7}));
     EXPECT_EQ(ControlBox_Rotation(8, 0), 0);
     EXPECT_EQ(ControlBox_LightPercent(8, 0), 0.0);
     EXPECT_EQ(ControlBox_TemperatureC(8, 0), 0.0);
@@ -104,9 +98,7 @@ TEST_F(SampleRingTest, ClosedPortReadsAsNoLightNoHeatAndAClearInput) {
     EXPECT_EQ(ControlBox_TemperatureC(3, 0), 150.0);
     int32_t value = -1, counter = -1, rotation = -1, flag = -1;
     EXPECT_EQ(ControlBox_Input(3, 0, &value, &counter, nullptr, &flag), kInputOk);
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(counter, 0);
-    EXPECT_EQ(flag, 1);
+    EXPECT_EQ((std::array{value, counter, flag}), (std::array{0, 0, 1}));
     EXPECT_EQ(ControlBox_Input(3, 0, nullptr, nullptr, &rotation, nullptr), kInputNoRotation);
     EXPECT_EQ(ControlBox_Input(6, 0, nullptr, nullptr, &rotation, nullptr), kInputOk);
     EXPECT_EQ(rotation, 0);
