@@ -165,13 +165,11 @@ TEST_F(StartupTest, AFirstRunWritesThePriorityDefaultsOpensTheBoxOnCom1AndNamesT
     WriteVocabulary("startupfirst 20\n");
     ASSERT_EQ(InitLogoCore(setup_), 1);
 
-    EXPECT_EQ(MachineNumber("Priority Version"), 5);
-    EXPECT_EQ(MachineNumber("Priority Class"), 128);
-    EXPECT_EQ(MachineNumber("Tasking\\Box Input"), 15);
-    EXPECT_EQ(MachineNumber("Tasking\\Main Thread"), 0);
-    EXPECT_EQ(MachineNumber("Tasking\\Box Sync"), -2);
-    EXPECT_EQ(MachineNumber("Tasking\\Logo"), 0);
-    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 5);
+    const std::pair<const char*, int32_t> defaults[] = {
+        {"Priority Version", 5},     {"Priority Class", 128},   {"Tasking\\Box Input", 15},
+        {"Tasking\\Main Thread", 0}, {"Tasking\\Box Sync", -2}, {"Tasking\\Logo", 0},
+        {"Tasking\\Loop Pause", 5}};
+    for (const auto& [name, value] : defaults) EXPECT_EQ(MachineNumber(name), value) << name;
     EXPECT_EQ(LoopPauseMilliseconds(), 5);
     std::string port;
     EXPECT_TRUE(platform::ReadMachineText("ControlBox_Port", "", &port));
