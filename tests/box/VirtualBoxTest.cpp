@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -418,15 +419,13 @@ TEST_F(VirtualBoxRotation, TurnsDecodeBackIntoTheRotationCounts) {
     EXPECT_EQ(Raw(firstMove, 8) & 0xF, 0);  // two steps
     EXPECT_EQ(StepCode(firstMove, 3), 0);
     // 40 steps: 17, 17 and 6.
-    EXPECT_EQ(Raw(moving[0], 7) & 0xF, 15);
-    EXPECT_EQ(Raw(moving[1], 7) & 0xF, 15);
-    EXPECT_EQ(Raw(moving[2], 7) & 0xF, 4);
+    EXPECT_EQ(
+        (std::array{Raw(moving[0], 7) & 0xF, Raw(moving[1], 7) & 0xF, Raw(moving[2], 7) & 0xF}),
+        (std::array{15, 15, 4}));
     EXPECT_EQ(StepCode(moving[1], 5), 0);
 
-    EXPECT_EQ(RingRotation(5), 1);
-    EXPECT_EQ(RingRotation(6), -7);
-    EXPECT_EQ(RingRotation(7), 40);
-    EXPECT_EQ(RingRotation(8), -2);
+    EXPECT_EQ((std::array{RingRotation(5), RingRotation(6), RingRotation(7), RingRotation(8)}),
+              (std::array{1, -7, 40, -2}));
     // The reading comes back whole once the sensor stops.
     const Frame still = NextFrame();
     ASSERT_TRUE(ControlBox_DecodeFrameAt(still.data(), 5000));
