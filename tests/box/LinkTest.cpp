@@ -101,16 +101,8 @@ TEST_F(LinkFrames, FlowFromTheSimulatedBoxUnderTheNameVirtual) {
     box->SetReading(2, 321);
     ASSERT_TRUE(Eventually([] { return LoggedOn() && InputValue(1) == 321; }));
     EXPECT_FALSE(ControlBox_IsNotReady());
-    box->SetReading(2, 45);
-    EXPECT_TRUE(Eventually([] { return InputValue(1) == 45; }));
-
-    ControlBox_SetOutputState(1, true);
-    EXPECT_TRUE(Eventually([&] { return box->OutputOn(1); }));
-    const auto received = box->ReceivedBytes();
-    const auto logon = LogonBytes();
-    ASSERT_GE(received.size(), logon.size());
-    EXPECT_TRUE(std::equal(logon.begin(), logon.end(), received.begin()));
-
+    // Commands reaching it, the lamp lighting its input, are checked end to
+    // end with the program; the logon's bytes with the logon.
     ControlBox_Close();
     EXPECT_EQ(ControlBox_VirtualBox(), nullptr);
     EXPECT_TRUE(TakeNotices().empty());
