@@ -154,6 +154,8 @@ class ParserDriver {
     template <typename F>
     bool Guarded(F&& f);
     void Fail();
+    // The line of the last character read, from 1.
+    int CurrentLine() const;
     std::string TokenName(int32_t token) const;
 
     CParser& parser_;
