@@ -12,6 +12,11 @@
 
 class CHandleData;
 
+// Name-table tokens of the words that open and close a definition on the
+// procedures page ("to" and "end" in the shipped vocabulary).
+inline constexpr int32_t kOpeningWordToken = 1;
+inline constexpr int32_t kClosingWordToken = 2;
+
 // What the reader needs of the task it reads for.
 class CParserClient {
   public:
