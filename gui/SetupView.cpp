@@ -88,18 +88,31 @@ SetupView::SetupView(QWidget* parent) : QWidget(parent), table_(new QTableWidget
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(true);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The lists set their columns' widths, so that no device or unit is cut.
+    QComboBox allDevices, allUnits;
+    for (int32_t device = kPortNothing; device <= kPortMotor2; ++device)
+        allDevices.addItem(Resource(kTextFirstDevice + device));
+    for (const SetupUnit& unit : SetupUnits()) allUnits.addItem(Resource(unit.text));
     const int em = fontMetrics().horizontalAdvance(u'M');
-    const int widths[kColumns] = {4 * em, 11 * em, 9 * em,  8 * em,
-                                  5 * em, 6 * em,  10 * em, 10 * em};
+    const int widths[kColumns] = {4 * em,  allDevices.sizeHint().width(),
+                                  11 * em, allUnits.sizeHint().width(),
+                                  6 * em,  7 * em,
+                                  10 * em, 10 * em};
     for (int column = 0; column < kColumns; ++column)
         table_->setColumnWidth(column, widths[column]);
+    table_->verticalHeader()->setDefaultSectionSize(allDevices.sizeHint().height() + 4);
+    for (const Column column : {kOffset, kReading})
+        table_->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignCenter);
     connect(table_, &QTableWidget::itemChanged, this, &SetupView::Edited);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(table_);
 
-    connect(&timer_, &QTimer::timeout, this, &SetupView::Refresh);
+    // A hidden page reads nothing (the box's readers are shared with Logo).
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        if (isVisible()) Refresh();
+    });
     timer_.start(kRefreshMilliseconds);
     Refresh();
 }
