@@ -89,13 +89,19 @@ ProceduresView::ProceduresView(QWidget* parent)
     connect(previous, &QToolButton::clicked, this, &ProceduresView::FindPrevious);
     connect(close, &QToolButton::clicked, this, &ProceduresView::HideFind);
     connect(editor_->document(), &QTextDocument::contentsChanged, this, [this] {
+        {
+            std::string text = WithLineEnds(editor_->toPlainText().toStdString(), "\r\n");
+            std::lock_guard<std::mutex> hold(textLock_);
+            text_ = std::move(text);
+        }
         if (loading_) return;
         if (const auto doc = CKinetraDoc::Current()) doc->SetModified(true);
     });
 }
 
 std::string ProceduresView::Text() {
-    return WithLineEnds(editor_->toPlainText().toStdString(), "\r\n");
+    std::lock_guard<std::mutex> hold(textLock_);
+    return text_;
 }
 
 void ProceduresView::Load(const std::string& text) {
@@ -108,7 +114,8 @@ void ProceduresView::Load(const std::string& text) {
 }
 
 void ProceduresView::SetReadOnly(bool readOnly) {
-    editor_->setReadOnly(readOnly);
+    // At once on the GUI thread; from a Logo thread the GUI thread does it.
+    QMetaObject::invokeMethod(editor_, [this, readOnly] { editor_->setReadOnly(readOnly); });
 }
 
 void ProceduresView::Append(std::string_view text) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QWidget>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,9 @@ class ProceduresView : public QWidget, public ProceduresEditor {
     explicit ProceduresView(QWidget* parent = nullptr);
 
     // ProceduresEditor: the text with CR LF line ends; a project's text
-    // shown and defined; a locked project's page read-only.
+    // shown and defined; a locked project's page read-only. Logo threads
+    // read the text and lock the page too: Text and SetReadOnly may be
+    // called from any thread, the rest on the GUI thread.
     std::string Text() override;
     void Load(const std::string& text) override;
     void SetReadOnly(bool readOnly) override;
@@ -64,6 +67,8 @@ class ProceduresView : public QWidget, public ProceduresEditor {
     QWidget* findBar_;
     QLineEdit* findText_;
     std::string defined_;  // the text defined last, line ends LF
+    mutable std::mutex textLock_;
+    std::string text_;  // the editor's text for other threads, line ends CR LF
     bool loading_ = false;
 };
 

@@ -9,6 +9,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QVBoxLayout>
+#include <string>
+#include <thread>
 
 #include "CoreVocabulary.h"
 #include "LogoTestPrimitives.h"
@@ -56,7 +58,16 @@ class ProceduresViewTest : public ::testing::Test {
 TEST_F(ProceduresViewTest, ThePageIsDefinedWhenLeftAndErrorsNameTheirLine) {
     TypeAndLeave("to double :n\noutput :n * 2\nend\n");
     EXPECT_EQ(EvalLogo("double 21"), "42");
-    EXPECT_EQ(view_->Text(), "to double :n\r\noutput :n * 2\r\nend\r\n");
+    // A Logo thread reads the page and locks it (lockproject).
+    std::string read;
+    std::thread logo([&] {
+        read = view_->Text();
+        view_->SetReadOnly(true);
+    });
+    logo.join();
+    EXPECT_EQ(read, "to double :n\r\noutput :n * 2\r\nend\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view_->Editor()->isReadOnly(); }, 1000));
+    view_->SetReadOnly(false);
 
     // What Logo writes lands on a line of its own and is defined on leaving.
     view_->Append("make \"x 5\r\nto three\r\noutput 3\r\nend");
