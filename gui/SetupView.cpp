@@ -125,6 +125,7 @@ void SetupView::Refresh() {
         if (setup) {
             ShowPort(*setup, port);
         } else {
+            shownDevice_[port] = -1;  // the next project's devices are shown anew
             for (int column = kName; column < kColumns; ++column)
                 ShowText(port, Column(column), {}, false);
         }
