@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTextBlock>
@@ -110,7 +111,21 @@ void ProceduresView::Load(const std::string& text) {
     editor_->setPlainText(QString::fromStdString(page));
     loading_ = false;
     defined_ = page;
+    ApplyColours();
     DefineProceduresPage(page);
+}
+
+void ProceduresView::ApplyColours() {
+    QPalette colours = palette();
+    if (const auto doc = CKinetraDoc::Current()) {
+        const auto qt = [](const Colour& c) { return QColor(c.red, c.green, c.blue); };
+        auto hold = doc->Lock();
+        const DocumentSettings& settings = doc->Settings();
+        if (!settings.proceduresColourFollowsSystem)
+            colours.setColor(QPalette::Base, qt(settings.proceduresColour));
+        colours.setColor(QPalette::Text, qt(doc->Procedures().textColour));
+    }
+    editor_->setPalette(colours);
 }
 
 void ProceduresView::SetReadOnly(bool readOnly) {

@@ -42,6 +42,10 @@ class ProceduresView : public QWidget, public ProceduresEditor {
     void Append(std::string_view text);
     // The caret to the end of the text, or to its start.
     void MoveCaret(bool toEnd);
+    // The page's colours as the open project has them: its background
+    // (unless it follows the system's) and the text colour Logo chose.
+    // Done on Load; call it again when Logo changes them.
+    void ApplyColours();
 
     QPlainTextEdit* Editor() const { return editor_; }
     LogoHighlighter* Highlighter() const { return highlighter_; }

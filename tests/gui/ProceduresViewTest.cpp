@@ -106,6 +106,12 @@ TEST_F(ProceduresViewTest, PrimitivesNumbersAndCommentsAreColouredApart) {
     EXPECT_NE(colours.Format(Kind::Primitive), colours.Format(Kind::Number));
     EXPECT_NE(colours.Format(Kind::Number), colours.Format(Kind::Comment));
     EXPECT_NE(colours.Format(Kind::Primitive), colours.Format(Kind::Comment));
+
+    // A project's own page colour comes with its text.
+    CKinetraDoc::Current()->Settings().proceduresColour = {200, 230, 255};
+    CKinetraDoc::Current()->Settings().proceduresColourFollowsSystem = 0;
+    view_->Load("to go\r\nend\r\n");
+    EXPECT_EQ(view_->Editor()->palette().color(QPalette::Base), QColor(200, 230, 255));
 }
 
 TEST_F(ProceduresViewTest, FindMovesToTheNextMatchInAnyCaseRoundTheEnd) {
