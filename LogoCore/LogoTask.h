@@ -112,6 +112,9 @@ class CLogoTask final : public CParserClient {
     void LaunchText(std::string_view text);
     void DefineText(std::string_view text);
     void ReportError(CHandleData* error) override;
+    // An error of reading the procedures page as it is shown: with the line
+    // it was met on, so that it can be found on a long page.
+    std::string DefinitionErrorText(CHandleData* error) const;
 
     // Scopes.
     CVariableList* Scope() const { return scope_; }

@@ -2,6 +2,7 @@
 // with what was read.
 #include "LogoCore/Parser.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -87,6 +88,7 @@ int ParserDriver::Run(std::string_view text) {
     // text may begin with a negative number.
     text_ = text;
     position_ = 0;
+    parser_.errorLine_ = 0;
     lastLength_ = 0;
     previousLength_ = 0;
     resume_ = Lex::AfterBlank;
@@ -123,7 +125,15 @@ bool ParserDriver::Guarded(F&& f) {
 }
 
 void ParserDriver::Fail() {
-    if (!pending_) pending_ = std::current_exception();
+    if (pending_) return;
+    pending_ = std::current_exception();
+    parser_.errorLine_ = CurrentLine();
+}
+
+int ParserDriver::CurrentLine() const {
+    // A line end just read belongs to the line it ends.
+    const std::size_t end = std::min(position_ == 0 ? 0 : position_ - 1, text_.size());
+    return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));
 }
 
 std::string ParserDriver::TokenName(int32_t token) const {
@@ -270,6 +280,7 @@ void ParserDriver::Report(CHandleData* error) {
         Release(error);
         return;
     }
+    parser_.errorLine_ = CurrentLine();
     Guarded([&] { client_.ReportError(error); });
 }
 

@@ -12,6 +12,11 @@
 
 class CHandleData;
 
+// Name-table tokens of the words that open and close a definition on the
+// procedures page ("to" and "end" in the shipped vocabulary).
+inline constexpr int32_t kOpeningWordToken = 1;
+inline constexpr int32_t kClosingWordToken = 2;
+
 // What the reader needs of the task it reads for.
 class CParserClient {
   public:
@@ -50,6 +55,9 @@ class CParser {
 
     // The last word read (for error messages).
     const std::string& LastWord() const { return lastWord_; }
+    // The line of the text (from 1) at which the last reading met its last
+    // error, reported or ending it; 0 before any.
+    int ErrorLine() const { return errorLine_; }
 
   private:
     friend class ParserDriver;  // the grammar's actions and the tokenizer
@@ -57,6 +65,7 @@ class CParser {
     bool definitionMode_ = false;
     CHandleData* target_ = nullptr;
     std::string lastWord_;
+    int errorLine_ = 0;
 };
 
 // A word made readable again: bars around a non-empty text that neither

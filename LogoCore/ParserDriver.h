@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "LogoCore/Parser.h"
+
 class CHandleData;
 class CParser;
 class CParserClient;
@@ -38,10 +40,6 @@ inline constexpr int kTokenLessEqual = 268;
 inline constexpr int kTokenNotEqual = 269;
 inline constexpr int kTokenGreaterEqual = 270;
 inline constexpr int kTokenReadingError = 271;
-
-// Name-table tokens of the words the reader treats specially.
-inline constexpr int32_t kOpeningWordToken = 1;
-inline constexpr int32_t kClosingWordToken = 2;
 
 class ParserDriver;
 
@@ -154,6 +152,8 @@ class ParserDriver {
     template <typename F>
     bool Guarded(F&& f);
     void Fail();
+    // The line of the last character read, from 1.
+    int CurrentLine() const;
     std::string TokenName(int32_t token) const;
 
     CParser& parser_;

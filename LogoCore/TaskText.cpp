@@ -8,8 +8,11 @@
 #include "LogoCore/LogoProcedure.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/NameTable.h"
+#include "platform/TextCatalog.h"
 
 namespace {
+
+constexpr int32_t kTextProceduresLine = 2122;
 
 // Raises the error the reader reported, which the task keeps.
 void RaiseReported(CHandleData*& reported) {
@@ -24,7 +27,8 @@ void RaiseReported(CHandleData*& reported) {
 // closing word, and what it meets later must not pass unseen. The first is
 // the one raised.
 void CLogoTask::ReportError(CHandleData* error) {
-    CurrentTaskHost().Print(ErrorText(error));
+    CurrentTaskHost().Print(parser_.DefinitionMode() ? DefinitionErrorText(error)
+                                                     : ErrorText(error));
     if (compileError_) {
         Release(error);
         return;
@@ -32,6 +36,13 @@ void CLogoTask::ReportError(CHandleData* error) {
     compileError_ = true;
     Release(reportedError_);
     reportedError_ = error;
+}
+
+std::string CLogoTask::DefinitionErrorText(CHandleData* error) const {
+    const std::string text = ErrorText(error);
+    if (parser_.ErrorLine() <= 0) return text;
+    return WithLineEnd(platform::FormatResource(
+        kTextProceduresLine, {WithoutLineEnd(text), std::to_string(parser_.ErrorLine())}));
 }
 
 CHandleData* CLogoTask::CompileText(std::string_view text, int32_t state) {
@@ -182,7 +193,8 @@ void DefineProcedures(std::string_view text, bool silent) {
     } catch (const LogoError& e) {
         // A reported error was shown when it was read; one that ended the
         // reading at once is shown here.
-        if (!task->CompileErrorReported()) CurrentTaskHost().Print(ErrorText(e.handle));
+        if (!task->CompileErrorReported())
+            CurrentTaskHost().Print(task->DefinitionErrorText(e.handle));
         Release(e.handle);
     }
     if (!silent) CurrentTaskHost().ProceduresDefined();

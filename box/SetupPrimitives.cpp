@@ -7,9 +7,8 @@
 #include "LogoCore/PrimitiveSupport.h"
 #include "box/BoxPrimitiveHandlers.h"
 #include "box/SensorSetup.h"
+#include "box/SetupUnits.h"
 #include "box/TimedOutputs.h"
-#include "platform/TextCatalog.h"
-#include "platform/Utf8.h"
 
 namespace {
 
@@ -20,32 +19,6 @@ std::shared_ptr<CSetupData> RequireSetup(const std::string& calledName) {
     std::shared_ptr<CSetupData> setup = ActiveSetup();
     if (!setup) RaiseError(kErrorNoProject, {calledName});
     return setup;
-}
-
-// The units a settings dialog offers, by their texts in the resource
-// library, with the tool type each gives and the device it belongs to.
-struct Unit {
-    int32_t text;
-    int32_t toolType;
-    int32_t portType;
-};
-constexpr Unit kUnits[] = {
-    {3200, kToolRotation, kPortAngle},      {3201, kToolDegrees, kPortAngle},
-    {3202, kToolPercent, kPortLight},       {3203, kToolRaw, kPortLight},
-    {3204, kToolCelsius, kPortTemperature}, {3205, kToolFahrenheit, kPortTemperature},
-    {3206, kToolBoolean, kPortTouch},       {3207, kToolCount, kPortTouch},
-};
-
-// The unit a word names: its whole text, or its first word ("raw" for "Raw
-// reading"), in any letter case.
-const Unit* FindUnit(const std::string& word) {
-    for (const Unit& unit : kUnits) {
-        const std::string& text = platform::ResourceText(unit.text);
-        const std::string first = text.substr(0, text.find(' '));
-        if (platform::EqualsIgnoringCase(word, text) || platform::EqualsIgnoringCase(word, first))
-            return &unit;
-    }
-    return nullptr;
 }
 
 // A list input as the instructions it holds; an empty list: none.
@@ -91,10 +64,9 @@ CHandleData* SetBoxUnit(CLogoTask*, CHandleData** inputs, int32_t, const std::st
     HandlerInputs in(inputs);
     const std::shared_ptr<CSetupData> setup = RequireSetup(calledName);
     const int32_t port = IntegerInRange(in[0], 0, kSetupInputs - 1);
-    const Unit* unit = IsWordValue(in[1]) ? FindUnit(GetString(in[1], false)) : nullptr;
+    const SetupUnit* unit = IsWordValue(in[1]) ? FindSetupUnit(GetString(in[1], false)) : nullptr;
     if (!unit) RaiseWrongInput(calledName, in[1]);
-    setup->SetToolType(port, unit->toolType);
-    setup->SetPortType(port, unit->portType);
+    ApplySetupUnit(*setup, port, *unit);
     return nullptr;
 }
 

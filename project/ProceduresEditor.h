@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class ProceduresEditor {
   public:
@@ -21,3 +22,11 @@ class ProceduresEditor {
 // then keeps the text it read).
 void SetProceduresEditor(ProceduresEditor* editor);
 ProceduresEditor* CurrentProceduresEditor();
+
+// What every editor of the page shares. The text with each line end (CR
+// LF or LF) made `end`.
+std::string WithLineEnds(std::string_view text, std::string_view end);
+// Defines the page's text: its procedures, or, for an empty page, none (the
+// procedures of the project before simply go). Errors are printed by the
+// interpreter, each with its line.
+void DefineProceduresPage(const std::string& text);

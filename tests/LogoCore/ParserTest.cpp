@@ -168,22 +168,29 @@ TEST_F(ReaderDefinitions, TextBetweenDefinitionsIsDiscarded) {
     EXPECT_TRUE(client_.reported.empty());
 }
 
+// Each error is reported with the line it was met on: a missing closing
+// word where the text ends.
 TEST_F(ReaderDefinitions, ErrorsAreReportedAndEarlierDefinitionsStay) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"to rdok\nend\nto rdopen\nrdprint 1\n", MissingEnd("rdopen")},
-        {"to rdok\nend\nto rdbad\nrdprint 1 + \nend", ErrorMessage(-72, {"end"})},
+    const struct {
+        const char* text;
+        std::string message;
+        int line;
+    } cases[] = {
+        {"to rdok\nend\nto rdopen\nrdprint 1\n", MissingEnd("rdopen"), 4},
+        {"to rdok\nend\nto rdbad\nrdprint 1 + \nend", ErrorMessage(-72, {"end"}), 5},
         {"to rdok\nend\nto rdbad\nrdprint )\nend",
-         ErrorMessage(-20, {platform::FormatResource(2120, {")", "("})})},
-        {"to rdok\nend\nto 3\nend", ErrorMessage(-4, {"to", "3"})},
-        {"to rdok\nend\nTO \"|unclosed", ErrorMessage(-71, {"|"})},
-        {"to rdok\nend\nend", ErrorMessage(-3, {"end"})},
+         ErrorMessage(-20, {platform::FormatResource(2120, {")", "("})}), 4},
+        {"to rdok\nend\nto 3\nend", ErrorMessage(-4, {"to", "3"}), 3},
+        {"to rdok\nend\nTO \"|unclosed", ErrorMessage(-71, {"|"}), 3},
+        {"to rdok\nend\n\nend", ErrorMessage(-3, {"end"}), 4},
     };
-    for (const auto& [text, message] : cases) {
+    for (const auto& [text, message, line] : cases) {
         SCOPED_TRACE(text);
         RemoveAllWithState(kStateProc);
         client_.reported.clear();
         EXPECT_EQ(Define(text), 1);
         EXPECT_EQ(Reported(), message);
+        EXPECT_EQ(parser_.ErrorLine(), line);
         EXPECT_NE(Procedure("rdok"), nullptr);
     }
 }
@@ -216,16 +223,21 @@ TEST_F(ReaderDefinitions, BadInputNamesArePlacedInTheBody) {
 
 // Redefining ends the reading at once; what was defined before stays.
 TEST_F(ReaderDefinitions, RedefiningRaises) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"to rdtwice\nend\nto rdtwice\nend", "rdtwice"},
-        {"to rdtwice :x\nend\nto RDPRINT\n", "rdprint"},
+    const struct {
+        const char* text;
+        const char* name;
+        int line;
+    } cases[] = {
+        {"to rdtwice\nend\nto rdtwice\nend", "rdtwice", 3},
+        {"to rdtwice :x\nend\n\nto RDPRINT\n", "rdprint", 4},
     };
-    for (const auto& [text, name] : cases) {
+    for (const auto& [text, name, line] : cases) {
         SCOPED_TRACE(text);
         RemoveAllWithState(kStateProc);
         CellRef error = LogoErrorOf([&] { Define(text); });
         ASSERT_TRUE(error);
         EXPECT_EQ(ErrorText(error.get()), ErrorMessage(-21, {name}));
+        EXPECT_EQ(parser_.ErrorLine(), line);
         EXPECT_TRUE(client_.reported.empty());
         EXPECT_NE(Procedure("rdtwice"), nullptr);
         EXPECT_EQ(Entry("rdprint")->Type(), kTypePrimitive);

@@ -42,12 +42,14 @@ TEST(LocaleDecimalSeparator, FollowsTheLanguageEvenWithoutInstalledLocales) {
 }
 
 TEST_F(KinetraProgram, LinesRunInTurnAndProceduresComeFromTheFileGiven) {
-    // five and six lack their ends: each is said, and nothing is lost.
+    // five and six lack their ends: each is said, where the next definition
+    // begins, and nothing is lost.
     std::ofstream(config_ / "procs.txt") << "to five\n5\n\nto six\n6\nto seven\nend\n";
     const RunResult run = Kinetra("five\n \t\n; a note\nsix\nseven\n(\n",
                                   "--procedures '" + (config_ / "procs.txt").string() + "'");
     const std::string values =
-        "A closing end is missing in five.\nA closing end is missing in six.\n"
+        "Line 4 of the procedures page: A closing end is missing in five.\n"
+        "Line 6 of the procedures page: A closing end is missing in six.\n"
         "You don't say what to do with 5.\nYou don't say what to do with 6.\n";
     EXPECT_EQ(run.out.substr(0, values.size()), values);
     EXPECT_GT(run.out.size(), values.size()) << "the syntax error of the last line is shown";
@@ -121,7 +123,6 @@ TEST_F(KinetraProgram, ASessionOfTheLanguagePrintsWhatEachLineComputes) {
     // The timer counts from the start of Kinetra (30 s leave room for a slow
     // start); piped output is exactly what was printed, no line end type did
     // not print.
-    EXPECT_EQ(run.out,
-              "true\n11\n3.5\ninetra\n[1 4 9 16]\n123You can't divide by zero.\n10\nabc");
+    EXPECT_EQ(run.out, "true\n11\n3.5\ninetra\n[1 4 9 16]\n123You can't divide by zero.\n10\nabc");
     EXPECT_EQ(run.status, 0);
 }

@@ -11,6 +11,7 @@
 #include "LinkTestSupport.h"
 #include "LogoCore/LogoTask.h"
 #include "SetupTestSupport.h"
+#include "box/SetupDevices.h"
 #include "box/Thermistor.h"
 #include "box/TimedOutputs.h"
 
@@ -179,6 +180,44 @@ TEST_F(SetupTest, TheDotPrimitivesChangeTheSetupFromLogo) {
     SetActiveSetup(nullptr);
     EXPECT_EQ(EvalLogo("lever"), Message(-61, {"lever"}));
     EXPECT_EQ(RunLogo(".setonfor 9 5"), Message(-61, {".setonfor"}));
+}
+
+// The setup page plugs devices in: each brings its unit, a zero offset and
+// a default name, numbered on when the name is taken.
+TEST_F(SetupTest, APluggedDeviceBringsItsUnitAndAFreeDefaultName) {
+    ASSERT_TRUE(TheSetup().SetOffset(0, 2.5));
+    ASSERT_EQ(Define("to touch2\r\nend\r\n"), "");
+    ASSERT_TRUE(TheSetup().SetDirectionName1(9, "forth"));
+    const struct {
+        int port;
+        int32_t device;
+        const char* name;
+        int32_t tool;
+    } cases[] = {
+        {0, kPortTemperature, "temperature1", kToolCelsius},
+        {1, kPortTouch, "touch2_2", kToolBoolean},
+        {5, kPortAngle, "angle6", kToolRotation},
+        {9, kPortLamp, "lampB", kToolNone},
+    };
+    for (const auto& [port, device, name, tool] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(PlugDevice(TheSetup(), port, device));
+        EXPECT_EQ(TheSetup().GetPortType(port), device);
+        EXPECT_EQ(TheSetup().GetPortName(port), name);
+        if (port < kSetupInputs) {
+            EXPECT_EQ(TheSetup().GetToolType(port), tool);
+        }
+    }
+    EXPECT_EQ(TheSetup().GetOffset(0), 0.0);
+    EXPECT_EQ(TheSetup().GetDirectionName1(9), "");
+    EXPECT_FALSE(PlugDevice(TheSetup(), 0, kPortLight));  // light sensors go on inputs 5-8
+    EXPECT_FALSE(PlugDevice(TheSetup(), 9, kPortTouch));
+
+    ASSERT_TRUE(PlugDevice(TheSetup(), 1, kPortNothing));
+    EXPECT_EQ(TheSetup().GetPortName(1), "");
+    EXPECT_EQ(TheSetup().GetPortType(1), kPortNothing);
+    EXPECT_EQ(TheSetup().GetToolType(1), kToolNone);
+    EXPECT_FALSE(IsDefined("touch2_2"));
 }
 
 TEST_F(SetupTest, AnInputsActionStartsOncePerCounterChangeByItsState) {
