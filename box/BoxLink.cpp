@@ -273,3 +273,19 @@ std::string ControlBox_PortName() {
     std::lock_guard<std::mutex> hold(link.nameLock);
     return link.portName;
 }
+
+LinkReport ControlBox_LinkReport() {
+    LinkReport report;
+    report.port = ControlBox_PortName();
+    LinkState& link = Link();
+    if (report.port.empty() || report.port == NoPortEntry())
+        report.status = LinkStatus::kNoBox;
+    else if (link.portOpen.load() && link.loggedOn.load())
+        report.status =
+            IsVirtualPortName(report.port) ? LinkStatus::kVirtual : LinkStatus::kConnected;
+    else if (link.everLoggedOn.load())
+        report.status = LinkStatus::kLost;
+    else
+        report.status = LinkStatus::kNotAnswering;
+    return report;
+}

@@ -75,6 +75,20 @@ VirtualBox* ControlBox_VirtualBox();
 // The port name the link keeps (empty after a close).
 std::string ControlBox_PortName();
 
+// What the link is doing, for a status display.
+enum class LinkStatus {
+    kNoBox,         // no port named, or "(none)"
+    kConnected,     // a box answered the logon on the port
+    kVirtual,       // the simulated box answered
+    kLost,          // a box answered once; the port is being reopened
+    kNotAnswering,  // no box has answered on the port yet
+};
+struct LinkReport {
+    LinkStatus status = LinkStatus::kNoBox;
+    std::string port;
+};
+LinkReport ControlBox_LinkReport();
+
 // For ReconnectThread: reopens the kept port when the link is closed and
 // the name is neither empty nor NoPortEntry. The open's result; none when
 // nothing was tried, also when an open or a close is under way.
