@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -35,6 +36,7 @@
 #include "gui/MessageDialogs.h"
 #include "gui/PreferencesDialog.h"
 #include "gui/RecentProjects.h"
+#include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
@@ -458,7 +460,10 @@ bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
 WindowFrontEnd::WindowFrontEnd(int& argc, char** argv)
     : application_(std::make_unique<QApplication>(argc, argv)) {
     QApplication::setApplicationDisplayName(QStringLiteral("Kinetra"));
+    QApplication::setApplicationVersion(QStringLiteral(KINETRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kinetra"));
+    if (const auto icon = platform::FindDataFile("kinetra.svg"))
+        QApplication::setWindowIcon(QIcon(QString::fromStdString(icon->string())));
     impl_ = std::make_unique<Impl>();
 }
 

@@ -51,6 +51,8 @@ int32_t CodeFor(platform::SerialOpenError error) {
             return kOpenOk;
         case platform::SerialOpenError::kCannotOpen:
             return kOpenCannotOpen;
+        case platform::SerialOpenError::kNoPermission:
+            return kOpenNoPermission;
         case platform::SerialOpenError::kCannotConfigure:
             return kOpenCannotConfigure;
         case platform::SerialOpenError::kCannotPurge:
@@ -129,9 +131,11 @@ struct OpenErrorText {
     int32_t resource;
 };
 constexpr OpenErrorText kOpenErrorTexts[] = {
-    {1, 21000},  {2, 21001},  {3, 21002},  {4, 21003},
-    {10, 21004}, {11, 21005}, {12, 21006}, {13, 21007},
+    {1, 21000},  {2, 21001},  {3, 21002},  {4, 21003},  {10, 21004},
+    {11, 21005}, {12, 21006}, {13, 21007}, {14, 21008},
 };
+// Serial devices belong to this group on most distributions.
+constexpr const char* kUsualSerialGroup = "dialout";
 
 }  // namespace
 
@@ -210,7 +214,12 @@ void ControlBox_ReportOpenError(int32_t code) {
     // the stored one.
     std::string name = ControlBox_PortName();
     if (name.empty()) platform::ReadMachineText("ControlBox_Port", "COM1", &name);
-    std::string text = platform::FormatResource(resource, {name});
+    std::string group;
+    if (code == kOpenNoPermission) {
+        group = platform::DeviceGroup(platform::SerialDevicePath(name));
+        if (group.empty()) group = kUsualSerialGroup;
+    }
+    std::string text = platform::FormatResource(resource, {name, group});
 
     const platform::ThreadId main = Link().mainThread.load();
     if (main != 0 && platform::CurrentThreadId() != main && PostErrorText(text)) return;

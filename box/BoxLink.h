@@ -25,6 +25,8 @@ inline constexpr int32_t kOpenCannotConfigure = 11;
 // from a device string that could be refused. Its message stays reportable.
 inline constexpr int32_t kOpenSettingsRefused = 12;
 inline constexpr int32_t kOpenCannotPurge = 13;
+// The device is there but this user may not open it (not in its group).
+inline constexpr int32_t kOpenNoPermission = 14;
 inline constexpr int32_t kOpenBadName = 20;
 
 // Opens the named port (a device path, "COM1".., or "virtual" for the

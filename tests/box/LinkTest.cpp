@@ -235,7 +235,7 @@ TEST(LinkMonitor, MissedFramesRingOncePerFrameAtMostTwentyAResyncOnceInstead) {
 class LinkReport : public LinkFixture {};
 
 TEST_F(LinkReport, EachCodeShowsItsTextWithThePortName) {
-    for (int32_t id : {1002, 1502, 21000, 21001, 21002, 21003, 21004, 21005, 21006, 21007})
+    for (int32_t id : {1002, 1502, 21000, 21001, 21002, 21003, 21004, 21005, 21006, 21007, 21008})
         EXPECT_TRUE(platform::ResourceLibrary().Has(id)) << id;
     OpenBoxAndReport("/dev/null");
     const std::pair<int32_t, int32_t> cases[] = {{2, 21001},  {3, 21002},  {4, 21003}, {10, 21004},
@@ -243,10 +243,16 @@ TEST_F(LinkReport, EachCodeShowsItsTextWithThePortName) {
     for (const auto& [code, resource] : cases) ControlBox_ReportOpenError(code);
     ControlBox_ReportOpenError(0);
     ControlBox_ReportOpenError(20);
+    // A device the user may not open: the message names its group and the cure.
+    ControlBox_ReportOpenError(kOpenNoPermission);
 
     std::vector<std::string> expected{platform::FormatResource(21000, {"/dev/null"})};
     for (const auto& [code, resource] : cases)
         expected.push_back(platform::FormatResource(resource, {"/dev/null"}));
+    const std::string group = platform::DeviceGroup("/dev/null");
+    ASSERT_FALSE(group.empty());
+    expected.push_back(platform::FormatResource(21008, {"/dev/null", group}));
+    EXPECT_NE(expected.back().find("sudo usermod -aG " + group + " $USER"), std::string::npos);
     EXPECT_EQ(Messages(), expected);
     EXPECT_NE(Messages().front().find("/dev/null"), std::string::npos);
 }
