@@ -1,13 +1,16 @@
 #include "app/WindowFrontEnd.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDockWidget>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -41,6 +44,7 @@
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
 #include "project/PictureLibrary.h"
+#include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
 
 namespace {
@@ -96,6 +100,7 @@ class WindowFrontEnd::Impl final : public QObject {
     void SaveProject(bool askForName);
     void ImportProcedures();
     void ImportPictures();
+    void LockOrUnlock();
 
     std::unique_ptr<gui::MainWindow> window_;
     CommandCentre* centre_ = nullptr;
@@ -210,6 +215,7 @@ void WindowFrontEnd::Impl::ConnectMenus() {
     connect(w, &gui::MainWindow::saveRequested, this, [this](bool ask) { SaveProject(ask); });
     connect(w, &gui::MainWindow::importProceduresRequested, this, [this] { ImportProcedures(); });
     connect(w, &gui::MainWindow::importPicturesRequested, this, [this] { ImportPictures(); });
+    connect(w, &gui::MainWindow::lockRequested, this, [this] { LockOrUnlock(); });
     connect(w, &gui::MainWindow::preferencesRequested, this, [this] {
         gui::PreferencesDialog dialog(window_.get());
         if (dialog.exec() == QDialog::Accepted) {
@@ -308,6 +314,38 @@ void WindowFrontEnd::Impl::ImportPictures() {
     }
 }
 
+// Locking asks for the password that will unlock; unlocking asks for it.
+void WindowFrontEnd::Impl::LockOrUnlock() {
+    const auto doc = CKinetraDoc::Current();
+    if (!doc) return;
+    bool locked = false;
+    std::string password;
+    {
+        auto hold = doc->Lock();
+        locked = doc->Settings().locked != 0;
+        password = doc->Settings().password;
+    }
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(window_.get(), locked ? tr("Unlock project") : tr("Lock project"),
+                              locked ? tr("Password:") : tr("Password to unlock it again:"),
+                              QLineEdit::Password, QString(), &ok);
+    if (!ok || (!locked && typed.isEmpty())) return;
+    if (locked && Utf8(typed) != password) {
+        QMessageBox::warning(window_.get(), tr("Unlock project"),
+                             tr("That is not the project's password."));
+        return;
+    }
+    {
+        auto hold = doc->Lock();
+        doc->Settings().locked = locked ? 0 : 1;
+        doc->Settings().password = locked ? std::string() : Utf8(typed);
+        doc->SetModified(true);
+    }
+    if (ProceduresEditor* editor = CurrentProceduresEditor()) editor->SetReadOnly(!locked);
+    Sync();
+}
+
 void WindowFrontEnd::Impl::TakePipedInput(const std::string& screenshot) {
     screenshot_ = screenshot;
     piped_ = std::make_unique<PipedInput>(platform::CurrentThreadId());
@@ -390,6 +428,8 @@ void WindowFrontEnd::Impl::Sync() {
     window_->CommandCentre()->ShowText(centre_->Text());
     window_->SetRunning(centre_->Running());
     window_->ShowLinkStatus();
+    const QPoint pointer = QCursor::pos();
+    host_->SetPointerPosition({pointer.x(), pointer.y()});
     const std::string procedures = page_->Text();
     if (procedures != shownProcedures_) {
         shownProcedures_ = procedures;

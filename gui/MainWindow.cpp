@@ -192,6 +192,7 @@ void MainWindow::MakeMenus() {
     // Pages are printed once the page view draws them.
     QAction* print = file->addAction(tr("&Print..."), QKeySequence::Print);
     print->setEnabled(false);
+    lock_ = file->addAction(tr("&Lock project..."), this, &MainWindow::lockRequested);
     file->addAction(tr("P&references..."), this, &MainWindow::preferencesRequested);
     file->addSeparator();
     file->addAction(tr("&Quit"), QKeySequence::Quit, this, &MainWindow::quitRequested);
@@ -248,6 +249,12 @@ void MainWindow::MakeMenus() {
 void MainWindow::EditFocused(const char* slot) {
     QWidget* focus = QApplication::focusWidget();
     if (!focus) return;
+    // The command centre's text is the model's: it is copied from and typed
+    // (pasted) into, never edited in place.
+    if (focus == commandCentre_ &&
+        !(slot && (qstrcmp(slot, "copy") == 0 || qstrcmp(slot, "paste") == 0 ||
+                   qstrcmp(slot, "selectAll") == 0)))
+        return;
     if (!slot) {
         if (auto* text = qobject_cast<QPlainTextEdit*>(focus)) {
             if (!text->isReadOnly()) text->textCursor().removeSelectedText();
@@ -305,6 +312,7 @@ QAction* MainWindow::ToolAction(int type) const {
 
 void MainWindow::SetLocked(bool locked) {
     locked_ = locked;
+    lock_->setText(locked ? tr("Un&lock project...") : tr("&Lock project..."));
     toolBar_->setVisible(!locked);
     dock_->setVisible(!locked);
     dock_->toggleViewAction()->setEnabled(!locked);

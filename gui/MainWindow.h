@@ -74,6 +74,8 @@ class MainWindow final : public QMainWindow {
     void importProceduresRequested();
     void importPicturesRequested();
     void preferencesRequested();
+    // File > Lock project / Unlock project.
+    void lockRequested();
     void quitRequested();
     // The window's close button: the application decides.
     void closeRequested();
@@ -99,6 +101,7 @@ class MainWindow final : public QMainWindow {
     QAction* stop_ = nullptr;
     QActionGroup* tools_ = nullptr;
     QAction* singlePage_ = nullptr;
+    QAction* lock_ = nullptr;
     QMenu* recent_ = nullptr;
     QLabel* link_ = nullptr;
     QLabel* running_ = nullptr;

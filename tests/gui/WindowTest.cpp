@@ -61,7 +61,12 @@ class WindowTest : public ::testing::Test {
         front_.Window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&front_.Window()));
     }
-    void TearDown() override { StopEverything(); }
+    // Nothing of this test may reach the next one's command centre.
+    void TearDown() override {
+        StopEverything();
+        EXPECT_TRUE(QTest::qWaitFor([] { return ListedTaskCount() == 0; }, kWaitMs));
+        QCoreApplication::processEvents();
+    }
 
     gui::MainWindow& Window() { return front_.Window(); }
     gui::CommandCentreView& View() { return *Window().CommandCentre(); }
@@ -112,19 +117,34 @@ TEST_F(WindowTest, StopAllFromTheToolBarEndsForeverAndSwitchesTheBoxOff) {
     ASSERT_NE(box, nullptr);
     TypeLine("talkto \"a on forever [wait 1]");
     ASSERT_TRUE(QTest::qWaitFor([&] { return box->OutputOn(1); }, kWaitMs));
-    EXPECT_TRUE(Centre().Running());
-    Window().StopAction()->trigger();
+    // forever runs on in the background after its line has ended.
     EXPECT_TRUE(Idle());
+    EXPECT_GT(ListedTaskCount(), 0);
+    Window().StopAction()->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([] { return ListedTaskCount() == 0; }, kWaitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !box->OutputOn(1); }, kWaitMs));
 }
 
-TEST_F(WindowTest, TheLockHidesToolBarAndCommandCentreUntilLifted) {
+TEST_F(WindowTest, ToolsArmAndDisarmAndTheLockHidesToolBarAndCommandCentreUntilLifted) {
+    Window().SetPageViewAvailable(true);
+    Window().ToolAction(3)->trigger();
+    EXPECT_EQ(Window().ArmedTool(), 3);
+    Window().ToolAction(4)->trigger();
+    EXPECT_EQ(Window().ArmedTool(), 4);
+    Window().ToolAction(4)->trigger();
+    EXPECT_EQ(Window().ArmedTool(), 0);
+    Window().ToolAction(6)->trigger();
+
     TypeLine("lockproject \"secret");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Window().ToolBar()->isHidden(); }, kWaitMs));
     EXPECT_TRUE(Window().CommandCentreDock()->isHidden());
+    EXPECT_EQ(Window().ArmedTool(), 0);
+    EXPECT_FALSE(Window().ToolAction(6)->isEnabled());
     Centre().Type("lockproject \"\r");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Window().ToolBar()->isHidden(); }, kWaitMs));
     EXPECT_FALSE(Window().CommandCentreDock()->isHidden());
+    EXPECT_TRUE(Window().ToolAction(6)->isEnabled());
+    Window().SetPageViewAvailable(false);
 }
 
 TEST_F(WindowTest, FramesSurviveSaveAndReopenAndPreferencesStoreThePort) {
