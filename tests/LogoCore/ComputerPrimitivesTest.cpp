@@ -53,16 +53,6 @@ TEST_F(WaitTest, AWaitOfLessThanATenthIsAWrongInput) {
     EXPECT_EQ(RunLogo("wait 1 print \"done wait -5"), "done\r\n" + Message(-4, {"wait", "-5"}));
 }
 
-TEST_F(WaitTest, StoppingEndsALongWaitSilently) {
-    CaptureHost host;
-    ASSERT_EQ(RunForCommandCentre("print \"waiting wait 600 print \"late"), "");
-    for (int i = 0; i < 1000 && host.Text().empty(); ++i) platform::SleepMilliseconds(10);
-    StopAll();
-    // A minute's wait: ending long before it shows the stop was seen.
-    EXPECT_TRUE(host.WaitForEnded(1, 20000));
-    EXPECT_EQ(host.Text(), "waiting\r\n");
-}
-
 TEST_F(ComputerTest, DecimalCommaPrintsACommaAndIsStoredAndDecimalPointUndoesIt) {
     auto stored = [] {
         return platform::UserProfile().GetNumber(kNumberFormatSection, kNumberFormatName, -1);

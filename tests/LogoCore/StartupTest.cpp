@@ -84,6 +84,9 @@ int32_t OptionOf(const char* name) {
 
 }  // namespace
 
+// Names are split at the first blank, before any tab: the number is then
+// read from the text after it. A line longer than 255 characters goes on
+// as the next line.
 TEST(VocabularyTest, ReadsNamesAndNumbersWhateverTheSpacing) {
     const auto entries = Read(
         "  Forward 23\n"
@@ -94,33 +97,14 @@ TEST(VocabularyTest, ReadsNamesAndNumbersWhateverTheSpacing) {
         "\n"
         "   \n"
         "lonelyname\n"
-        "last 36");
-    ASSERT_EQ(entries.size(), 5u);
-    EXPECT_EQ(entries[0].name, "forward");
-    EXPECT_EQ(entries[0].token, 23);
-    EXPECT_EQ(entries[1].name, "back");
-    EXPECT_EQ(entries[1].token, 20);
-    EXPECT_EQ(entries[2].name, "print");
-    EXPECT_EQ(entries[3].name, "pr");
-    EXPECT_EQ(entries[3].token, 20);
-    EXPECT_EQ(entries[4].name, "last");
-    EXPECT_EQ(entries[4].token, 36);
-}
-
-TEST(VocabularyTest, SplitsAtTheFirstBlankBeforeAnyTab) {
-    // A blank later on the line wins over an earlier tab: the number is then
-    // read from the text after the blank.
-    const auto entries = Read("name\t23 7\n");
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "name");
-    EXPECT_EQ(entries[0].token, 7);
-}
-
-TEST(VocabularyTest, ALineLongerThan255CharactersGoesOnAsTheNextLine) {
-    const std::string longName(255, 'x');
-    const auto entries = Read(longName + "tail 20\n");
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "tail");
+        "name\t23 7\n" +
+        std::string(255, 'x') + "tail 36");
+    std::vector<std::pair<std::string, int32_t>> read;
+    for (const VocabularyEntry& entry : entries) read.emplace_back(entry.name, entry.token);
+    EXPECT_EQ(
+        read,
+        (std::vector<std::pair<std::string, int32_t>>{
+            {"forward", 23}, {"back", 20}, {"print", 20}, {"pr", 20}, {"name", 7}, {"tail", 36}}));
 }
 
 TEST(PrimitiveTableTest, AssemblesInTokenOrderAndReportsRepeatedTokens) {
@@ -144,10 +128,12 @@ TEST(PrimitiveTableTest, AssemblesInTokenOrderAndReportsRepeatedTokens) {
 
 TEST_F(StartupTest, RegistersNamedRowsAndEveryNameOfTheVocabulary) {
     WriteVocabulary(
-        "  StartupForward 23\nStartupPrint\t20\nstartupshow 20 words\nstartuppr 20\r\n");
+        "  StartupForward 23\nStartupPrint\t20\nstartupshow 20 words\nstartuppr 20\r\n"
+        "startuptwice 20\nstartuptwice 23\n");
     ASSERT_EQ(InitLogoCore(setup_), 1);
 
     EXPECT_EQ(OptionOf("startupforward"), 23);
+    EXPECT_EQ(OptionOf("startuptwice"), 23);  // the later line
     EXPECT_EQ(OptionOf("STARTUPPRINT"), 1);
     EXPECT_EQ(OptionOf("startupshow"), 1);
     EXPECT_EQ(OptionOf("startuppr"), 1);
@@ -160,12 +146,6 @@ TEST_F(StartupTest, RegistersNamedRowsAndEveryNameOfTheVocabulary) {
     EXPECT_EQ(plus->Primitive().option, 60);
     EXPECT_EQ(plus->Primitive().defaultInputs, 2);
     Release(plus);
-}
-
-TEST_F(StartupTest, ANameGivenTwiceKeepsTheLaterLine) {
-    WriteVocabulary("startuptwice 20\nstartuptwice 23\n");
-    ASSERT_EQ(InitLogoCore(setup_), 1);
-    EXPECT_EQ(OptionOf("startuptwice"), 23);
 }
 
 TEST_F(StartupTest, AnUnknownTokenEndsTheProcessNamingTheLine) {
@@ -181,55 +161,20 @@ TEST_F(StartupTest, AMissingVocabularyEndsTheProcess) {
                 ::testing::HasSubstr(platform::ResourceText(2100)));
 }
 
-TEST_F(StartupTest, AFirstRunWritesThePriorityDefaultsAndOpensTheBoxOnCom1) {
+TEST_F(StartupTest, AFirstRunWritesThePriorityDefaultsOpensTheBoxOnCom1AndNamesTheOutputs) {
     WriteVocabulary("startupfirst 20\n");
     ASSERT_EQ(InitLogoCore(setup_), 1);
 
-    EXPECT_EQ(MachineNumber("Priority Version"), 5);
-    EXPECT_EQ(MachineNumber("Priority Class"), 128);
-    EXPECT_EQ(MachineNumber("Tasking\\Box Input"), 15);
-    EXPECT_EQ(MachineNumber("Tasking\\Main Thread"), 0);
-    EXPECT_EQ(MachineNumber("Tasking\\Box Sync"), -2);
-    EXPECT_EQ(MachineNumber("Tasking\\Logo"), 0);
-    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 5);
+    const std::pair<const char*, int32_t> defaults[] = {
+        {"Priority Version", 5},     {"Priority Class", 128},   {"Tasking\\Box Input", 15},
+        {"Tasking\\Main Thread", 0}, {"Tasking\\Box Sync", -2}, {"Tasking\\Logo", 0},
+        {"Tasking\\Loop Pause", 5}};
+    for (const auto& [name, value] : defaults) EXPECT_EQ(MachineNumber(name), value) << name;
     EXPECT_EQ(LoopPauseMilliseconds(), 5);
     std::string port;
     EXPECT_TRUE(platform::ReadMachineText("ControlBox_Port", "", &port));
     EXPECT_EQ(port, "COM1");
     EXPECT_EQ(openedPorts_, std::vector<std::string>{"COM1"});
-}
-
-TEST_F(StartupTest, StoredPrioritiesOfTheCurrentVersionAreLeftAsTheUserSetThem) {
-    WriteVocabulary("startupkeep 20\n");
-    platform::WriteMachineNumber("Priority Version", 5);
-    platform::WriteMachineNumber("Priority Class", 32);
-    platform::WriteMachineNumber("Tasking\\Logo", -1);
-    platform::WriteMachineNumber("Tasking\\Loop Pause", 0);
-    ASSERT_EQ(InitLogoCore(setup_), 1);
-    EXPECT_EQ(MachineNumber("Priority Class"), 32);
-    EXPECT_EQ(MachineNumber("Tasking\\Logo"), -1);
-    EXPECT_EQ(LoopPauseMilliseconds(), 0) << "a user's loop pause is read";
-    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 0);
-}
-
-TEST_F(StartupTest, AnUnknownPriorityClassEndsTheProcess) {
-    WriteVocabulary("startupclass 20\n");
-    platform::WriteMachineNumber("Priority Version", 5);
-    platform::WriteMachineNumber("Priority Class", 12345);
-    EXPECT_EXIT(InitLogoCore(setup_), ::testing::ExitedWithCode(1),
-                ::testing::HasSubstr(platform::ResourceText(2104)));
-}
-
-TEST_F(StartupTest, TheNoPortEntryOpensNoBox) {
-    WriteVocabulary("startupnoport 20\n");
-    platform::WriteMachineText("ControlBox_Port", platform::ResourceText(1002));
-    ASSERT_EQ(InitLogoCore(setup_), 1);
-    EXPECT_TRUE(openedPorts_.empty());
-}
-
-TEST_F(StartupTest, FillsTheOutputNamesAndTheObjectKinds) {
-    WriteVocabulary("startupmaps 20\n");
-    ASSERT_EQ(InitLogoCore(setup_), 1);
 
     const auto& outputs = OutputNameMap();
     for (int i = 0; i < 8; ++i) {
@@ -243,14 +188,27 @@ TEST_F(StartupTest, FillsTheOutputNamesAndTheObjectKinds) {
         }
     }
     EXPECT_EQ(outputs.size(), 64u) << "the four output-name texts must give distinct names";
+}
 
-    const auto& kinds = ObjectKindTable();
-    ASSERT_EQ(kinds.size(), 6u);
-    const int32_t types[] = {1, 4, 6, 3, 2, 7};
-    const int32_t texts[] = {3100, 3101, 3105, 3102, 3103, 3104};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(kinds[i].first, types[i]);
-        EXPECT_EQ(kinds[i].second, platform::ResourceText(texts[i]));
-        EXPECT_FALSE(kinds[i].second.empty());
-    }
+TEST_F(StartupTest, StoredPrioritiesAndPortAreLeftAsTheUserSetThem) {
+    WriteVocabulary("startupkeep 20\n");
+    platform::WriteMachineNumber("Priority Version", 5);
+    platform::WriteMachineNumber("Priority Class", 32);
+    platform::WriteMachineNumber("Tasking\\Logo", -1);
+    platform::WriteMachineNumber("Tasking\\Loop Pause", 0);
+    platform::WriteMachineText("ControlBox_Port", platform::ResourceText(1002));
+    ASSERT_EQ(InitLogoCore(setup_), 1);
+    EXPECT_TRUE(openedPorts_.empty()) << "the no-port entry opens no box";
+    EXPECT_EQ(MachineNumber("Priority Class"), 32);
+    EXPECT_EQ(MachineNumber("Tasking\\Logo"), -1);
+    EXPECT_EQ(LoopPauseMilliseconds(), 0) << "a user's loop pause is read";
+    EXPECT_EQ(MachineNumber("Tasking\\Loop Pause"), 0);
+}
+
+TEST_F(StartupTest, AnUnknownPriorityClassEndsTheProcess) {
+    WriteVocabulary("startupclass 20\n");
+    platform::WriteMachineNumber("Priority Version", 5);
+    platform::WriteMachineNumber("Priority Class", 12345);
+    EXPECT_EXIT(InitLogoCore(setup_), ::testing::ExitedWithCode(1),
+                ::testing::HasSubstr(platform::ResourceText(2104)));
 }

@@ -20,15 +20,13 @@ TEST_F(TokenizerNumbers, MinusIsNegativeOnlyAfterABlank) {
     EXPECT_EQ(result_, 0);
 }
 
-TEST_F(TokenizerNumbers, ExponentsMakeRealsAndUnfinishedOnesNameProcedures) {
+TEST_F(TokenizerNumbers, ExponentsMakeRealsUnfinishedOnesNameProceduresAndLongIntegersWords) {
     EXPECT_EQ(Body("3e2 3E2 1e-2 2.5 .5 7."), "300r 300r 0.01r 2.5r 0.5r 7r");
     EXPECT_EQ(Body("3e 3e+ 3e+)"), "3e 3e+ 3e+)");  // an odd word runs to a blank
     EXPECT_EQ(Entry("3e+")->Type(), kTypeProcedureName);
     EXPECT_EQ(Body("3abc"), "3 abc");
     EXPECT_EQ(Body(". .x"), ". .x");  // the separator alone begins a word
-}
-
-TEST_F(TokenizerNumbers, IntegersBeyondThirtyTwoBitsAreWords) {
+    // Integers beyond 32 bits are words.
     EXPECT_EQ(Body("2147483647 -2147483648 2147483648 -2147483649"),
               "2147483647 -2147483648 '2147483648' '-2147483649'");
 }

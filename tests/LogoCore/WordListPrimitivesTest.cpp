@@ -1,4 +1,4 @@
-// The word and list primitives under their shipped names.
+// The word and list primitives under their shipped names, and printing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -110,6 +110,8 @@ TEST_F(ListsTest, FirstLastAndItemOutputItemsWithoutBars) {
                   {"item 1 " + barred, "x"}});
     for (const std::string name : {"first", "last", "bf", "butlast"})
         EXPECT_EQ(EvalLogo(name + " []"), WrongInput(name, "[]"));
+    // Printed as shown; print (and pr) end the line, type does not.
+    EXPECT_EQ(RunLogo("type \"a print [b [c]] pr 2.5"), "a[b [c]]\r\n2.5\r\n");
 }
 
 TEST_F(ListsTest, PutInsertAndReplace) {

@@ -112,7 +112,43 @@ inline Notice TakeOverNotice(const platform::ThreadMessage& message) {
     return notice;
 }
 
-class BoxLinkTest : public ::testing::Test {
+// The user's messages collected instead of shown, and the notices posted
+// to this (the main) thread taken over.
+class CollectingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetMessageSink([this](platform::MessageKind, std::string_view text) {
+            std::lock_guard<std::mutex> hold(messagesLock_);
+            messages_.emplace_back(text);
+        });
+    }
+    void TearDown() override {
+        platform::SetMessageSink({});
+        TakeNotices();
+    }
+
+    // The notices posted since the last call, oldest first; waits at most
+    // the time for the first one.
+    std::vector<Notice> TakeNotices(int waitMs = 0) {
+        std::vector<Notice> notices;
+        for (auto message = platform::TakeMessage(waitMs); message;
+             message = platform::TakeMessage(0))
+            notices.push_back(TakeOverNotice(*message));
+        return notices;
+    }
+
+    std::vector<std::string> Messages() {
+        std::lock_guard<std::mutex> hold(messagesLock_);
+        return messages_;
+    }
+
+  private:
+    std::mutex messagesLock_;
+    std::vector<std::string> messages_;
+};
+
+// A link that is open and logged on over a FakePort, with frames flowing.
+class BoxLinkTest : public CollectingTest {
   protected:
     void SetUp() override {
         auto port = std::make_unique<FakePort>(LivePort());
@@ -131,10 +167,7 @@ class BoxLinkTest : public ::testing::Test {
         ControlBox_TakeMissedFrames();
         ControlBox_TakeResyncMark();
         ControlBox_TakeResyncCount();
-        platform::SetMessageSink([this](platform::MessageKind kind, std::string_view text) {
-            std::lock_guard<std::mutex> hold(messagesLock_);
-            messages_.push_back({kind, std::string(text)});
-        });
+        CollectingTest::SetUp();
     }
 
     void TearDown() override {
@@ -144,25 +177,10 @@ class BoxLinkTest : public ::testing::Test {
         link.eventsOpen = false;
         link.port.reset();
         link.mainThread = 0;
-        platform::SetMessageSink({});
-        TakeNotices();
+        CollectingTest::TearDown();
     }
 
     virtual bool LivePort() const { return false; }
-
-    // The notices posted to this (the main) thread so far, oldest first.
-    std::vector<Notice> TakeNotices() {
-        std::vector<Notice> notices;
-        while (auto message = platform::TakeMessage(0)) notices.push_back(TakeOverNotice(*message));
-        return notices;
-    }
-
-    std::vector<std::string> Messages() {
-        std::lock_guard<std::mutex> hold(messagesLock_);
-        std::vector<std::string> texts;
-        for (const auto& message : messages_) texts.push_back(message.second);
-        return texts;
-    }
 
     FakePort& Port() { return *port_; }
 
@@ -170,6 +188,4 @@ class BoxLinkTest : public ::testing::Test {
 
   private:
     FakePort* port_ = nullptr;
-    std::mutex messagesLock_;
-    std::vector<std::pair<platform::MessageKind, std::string>> messages_;
 };

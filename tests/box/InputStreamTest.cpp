@@ -48,58 +48,33 @@ TEST_F(InputStreamTest, ReadyFrameGivesEveryInputAt512AndHeaderBit4SaysNotReady)
     EXPECT_TRUE(ControlBox_IsNotReady());
     ASSERT_TRUE(ControlBox_DecodeFrame(kReadyFrame.data()));
     EXPECT_FALSE(ControlBox_IsNotReady());
-}
 
-TEST_F(InputStreamTest, WordFFC0IsFullScaleWithoutEdgesAndAClearDigitalBit) {
-    auto frame = kReadyFrame;
-    frame[14] = 0xFF;  // input 1's word
-    frame[15] = 0xC0;
-    frame[18] = static_cast<uint8_t>(frame[18] - (0xFF + 0xC0 - 0x80 - 0x08));
-    ASSERT_TRUE(ControlBox_DecodeFrame(frame.data()));
+    // Word FFC0: full scale, no edges, the digital bit clear.
+    Decode(0, {.raw = 1023, .edges = 0, .digital = false});
     EXPECT_EQ(InputValue(0), 1023);
     EXPECT_EQ(Counter(0), 0);
     EXPECT_EQ(Flag(0), 1);
     EXPECT_TRUE(TakeNotices().empty());
 }
 
-TEST_F(InputStreamTest, LargerStepTakesItsSizeFromTheReadingsLowBits) {
-    const InputWord up{.raw = 0x2A5, .edges = 0, .digital = false, .countUp = true, .stepCode = 2};
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, up).data()));
-    EXPECT_EQ(ControlBox_Rotation(4, 0), 7);
-    EXPECT_EQ(InputValue(4), 0x2A0);
-
-    InputWord down = up;
-    down.countUp = false;
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, down).data()));
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(4, down).data()));
-    EXPECT_EQ(ControlBox_Rotation(4, 0), -7);
-    EXPECT_EQ(InputValue(4), 0x2A0);
-}
-
-TEST_F(InputStreamTest, StepCodesOneAndThree) {
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(7, {.countUp = true, .stepCode = 1}).data()));
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(7, {.countUp = true, .stepCode = 1}).data()));
-    EXPECT_EQ(ControlBox_Rotation(7, 0), 2);
-    ASSERT_TRUE(ControlBox_DecodeFrame(FrameWith(7, {.countUp = false, .stepCode = 1}).data()));
-    EXPECT_EQ(ControlBox_Rotation(7, 0), 1);
-    // Code 3 is no step, and leaves the reading whole.
-    ASSERT_TRUE(ControlBox_DecodeFrame(
-        FrameWith(7, {.raw = 0x2A5, .countUp = true, .stepCode = 3}).data()));
-    EXPECT_EQ(ControlBox_Rotation(7, 0), 1);
-    EXPECT_EQ(InputValue(7), 0x2A5);
-}
-
-TEST_F(InputStreamTest, CheckByteOffByOneEndsTheLinkWithCheckSumError) {
-    auto frame = kReadyFrame;
-    frame[18] = 0x3E;  // the bytes add up to 0xFE
-    const uint32_t before = TheSampleRing().writeIndex.load();
-    EXPECT_FALSE(ControlBox_DecodeFrame(frame.data()));
-    EXPECT_EQ(TheSampleRing().writeIndex.load(), before);
-    auto notices = TakeNotices();
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].number, kBoxText);
-    EXPECT_EQ(notices[0].wParam, kErrorStyle);
-    EXPECT_EQ(notices[0].text, "Check sum error");
+TEST_F(InputStreamTest, StepCodesCountOneOrTheReadingsLowBitsPlusTwoOrNothing) {
+    struct Step {
+        InputWord word;
+        int rotation, reading;
+    };
+    const Step steps[] = {
+        {{.raw = 0x2A5, .countUp = true, .stepCode = 2}, 7, 0x2A0},  // 5 + 2 up
+        {{.raw = 0x2A5, .stepCode = 2}, 0, 0x2A0},
+        {{.raw = 0x2A5, .stepCode = 2}, -7, 0x2A0},
+        {{.countUp = true, .stepCode = 1}, -6, 512},
+        {{.stepCode = 1}, -7, 512},
+        {{.raw = 0x2A5, .countUp = true, .stepCode = 3}, -7, 0x2A5},  // no step: the reading whole
+    };
+    for (const Step& step : steps) {
+        Decode(4, step.word);
+        EXPECT_EQ(ControlBox_Rotation(4, 0), step.rotation);
+        EXPECT_EQ(InputValue(4), step.reading);
+    }
 }
 
 TEST_F(InputStreamTest, MissedFramesAreTheLargestGapInFramesLessOne) {
@@ -157,17 +132,20 @@ TEST_F(InputStreamTest, FrameLoopDecodesUntilTheStreamStopsAndPulsesEachFrame) {
     EXPECT_EQ(Port().Unread(), 0u);
 }
 
-TEST_F(InputStreamTest, FrameLoopEndsAtACheckSumError) {
+TEST_F(InputStreamTest, FrameLoopEndsAtACheckByteOffByOneWithCheckSumError) {
     Port().Feed(FrameWith(2, {.raw = 100}));
     auto bad = FrameWith(2, {.raw = 200});
-    bad[18] ^= 0x01;
+    --bad[18];  // the bytes add up to 0xFE
     Port().Feed(bad);
     Port().Feed(FrameWith(2, {.raw = 300}));
     RunFrameLoop();
     EXPECT_EQ(InputValue(2), 100);
+    EXPECT_EQ(ControlBox_SampleIndexAt(0), 1u);
     EXPECT_EQ(Port().Unread(), 19u);
     auto notices = TakeNotices();
     ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].number, kBoxText);
+    EXPECT_EQ(notices[0].wParam, kErrorStyle);
     EXPECT_EQ(notices[0].text, "Check sum error");
 }
 

@@ -84,7 +84,7 @@ inline int CountNotices(const std::vector<Notice>& notices, uint32_t number, int
 
 // The test's thread is the main thread the link posts to; the user's
 // messages are collected. Every test ends with the link closed.
-class LinkFixture : public ::testing::Test {
+class LinkFixture : public CollectingTest {
   protected:
     void SetUp() override {
         std::string error;
@@ -96,21 +96,17 @@ class LinkFixture : public ::testing::Test {
         LinkState& link = Link();
         link.mainThread = platform::CurrentThreadId();
         link.errorReported = false;
-        platform::SetMessageSink([this](platform::MessageKind, std::string_view text) {
-            std::lock_guard<std::mutex> hold(messagesLock_);
-            messages_.emplace_back(text);
-        });
+        CollectingTest::SetUp();
     }
 
     void TearDown() override {
         ControlBox_Close();
-        TakeNotices();
-        platform::SetMessageSink({});
         Link().mainThread = 0;
         Link().errorReported = false;
         platform::SetConfigDirectory({});
         std::error_code ignored;
         std::filesystem::remove_all(configDir_, ignored);
+        CollectingTest::TearDown();
     }
 
     // A simulated box of the test's own, which the link opens by its path
@@ -127,16 +123,6 @@ class LinkFixture : public ::testing::Test {
         return fake;
     }
 
-    // The notices posted to this thread since the last call, oldest first;
-    // waits at most the time for the first one.
-    std::vector<Notice> TakeNotices(int waitMs = 0) {
-        std::vector<Notice> notices;
-        for (auto message = platform::TakeMessage(waitMs); message;
-             message = platform::TakeMessage(0))
-            notices.push_back(TakeOverNotice(*message));
-        return notices;
-    }
-
     // Waits until the notices seen (kept in *seen) hold n link-lost ones.
     bool WaitForLinkLost(int n, std::vector<Notice>* seen, int milliseconds = 15000) {
         return Eventually(
@@ -147,16 +133,9 @@ class LinkFixture : public ::testing::Test {
             milliseconds);
     }
 
-    std::vector<std::string> Messages() {
-        std::lock_guard<std::mutex> hold(messagesLock_);
-        return messages_;
-    }
-
   private:
     std::unique_ptr<VirtualBox> box_;
     std::filesystem::path configDir_;
-    std::mutex messagesLock_;
-    std::vector<std::string> messages_;
 };
 
 // A live link with frames flowing: logged on, and the ring being filled.

@@ -77,36 +77,38 @@ TEST_F(OutputCommandsTest, PulseSendsBThenAThenStartsAndAZeroParameterStops) {
               Bytes({0xE0, 1, 0xE8, 255, 0x81, 0x01, 0x28, 0xE2, 1, 0xEA, 255, 0x81, 0x04, 0x2A}));
 }
 
-TEST_F(OutputCommandsTest, MaskAndDirectionCommandsSendTheirBytes) {
-    EXPECT_EQ(SentBy([] { ControlBox_AllOff(); }), Bytes({0x90, 0xFF}));
-    EXPECT_EQ(SentBy([] { ControlBox_AllOn(); }), Bytes({0x91, 0xFF}));
-    EXPECT_EQ(SentBy([] { ControlBox_OutputsOnOff(0x41, true); }), Bytes({0x91, 0x41}));
-    EXPECT_EQ(SentBy([] { ControlBox_OutputsOnOff(0x41, false); }), Bytes({0x90, 0x41}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetDirection(3, 1); }), Bytes({0x42}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetDirection(3, 0); }), Bytes({0x4A}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetDirectionMask(0x81, 1); }), Bytes({0x94, 0x81}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetDirectionMask(0x81, 0); }), Bytes({0x93, 0x81}));
-    EXPECT_EQ(SentBy([] { ControlBox_OutputReverse(8); }), Bytes({0x27}));
-    EXPECT_EQ(SentBy([] { ControlBox_ReverseMask(0x30); }), Bytes({0x95, 0x30}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetInputSetting(2, 7); }), Bytes({0xD7, 0x04}));
-    EXPECT_EQ(SentBy([] { ControlBox_SetInputSetting(7, 15); }), Bytes({0xDF, 0x80}));
-}
-
-TEST_F(OutputCommandsTest, MaskAndDirectionCommandsForgetTheStates) {
-    const std::function<void()> forgetting[] = {
-        [] { ControlBox_OutputsOnOff(0x01, true); },
-        [] { ControlBox_AllOff(); },
-        [] { ControlBox_AllOn(); },
-        [] { ControlBox_SetDirectionMask(0x10, 1); },
-        [] { ControlBox_ReverseMask(0x10); },
-        [] { ControlBox_SetDirection(4, 0); },
-        [] { ControlBox_OutputReverse(4); },
+// Each sends its bytes; a mask command makes the memory forget every
+// output's state, a direction command its output's, so that the next
+// switch on is sent.
+TEST_F(OutputCommandsTest, MaskAndDirectionCommandsSendTheirBytesAndForgetTheStates) {
+    struct Case {
+        std::function<void()> call;
+        std::vector<uint8_t> bytes;
+        bool forgets;  // output 4's state
     };
-    for (const auto& forget : forgetting) {
+    const Case cases[] = {
+        {[] { ControlBox_AllOff(); }, {0x90, 0xFF}, true},
+        {[] { ControlBox_AllOn(); }, {0x91, 0xFF}, true},
+        {[] { ControlBox_OutputsOnOff(0x41, true); }, {0x91, 0x41}, true},
+        {[] { ControlBox_OutputsOnOff(0x41, false); }, {0x90, 0x41}, true},
+        {[] { ControlBox_SetDirection(3, 1); }, {0x42}, false},
+        {[] { ControlBox_SetDirection(3, 0); }, {0x4A}, false},
+        {[] { ControlBox_SetDirection(4, 0); }, {0x4B}, true},
+        {[] { ControlBox_SetDirectionMask(0x81, 1); }, {0x94, 0x81}, true},
+        {[] { ControlBox_SetDirectionMask(0x81, 0); }, {0x93, 0x81}, true},
+        {[] { ControlBox_OutputReverse(8); }, {0x27}, false},
+        {[] { ControlBox_OutputReverse(4); }, {0x23}, true},
+        {[] { ControlBox_ReverseMask(0x30); }, {0x95, 0x30}, true},
+        {[] { ControlBox_SetInputSetting(2, 7); }, {0xD7, 0x04}, false},
+        {[] { ControlBox_SetInputSetting(7, 15); }, {0xDF, 0x80}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.bytes[0]));
         ControlBox_SetOutputState(4, true);
-        forget();
-        EXPECT_EQ(ControlBox_OutputState(4), kOutputUnknown);
-        EXPECT_EQ(SentBy([] { ControlBox_SetOutputState(4, true); }), Bytes({0x2B}));
+        EXPECT_EQ(SentBy(c.call), c.bytes);
+        EXPECT_EQ(ControlBox_OutputState(4), c.forgets ? kOutputUnknown : kOutputOn);
+        EXPECT_EQ(SentBy([] { ControlBox_SetOutputState(4, true); }),
+                  c.forgets ? Bytes({0x2B}) : Bytes({}));
     }
 }
 
@@ -151,18 +153,16 @@ TEST_F(OutputCommandsTest, FailedWriteTellsTheUserAndReportsFalse) {
 TEST_F(OutputCommandsTest, BadOutputIdEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The message goes to standard error, as it does without a front end.
-    EXPECT_EXIT(
-        {
-            platform::SetMessageSink({});
-            ControlBox_SetOutputState(9, true);
-        },
-        ::testing::ExitedWithCode(1), "Bad output ID \\(9\\)");
-    EXPECT_EXIT(
-        {
-            platform::SetMessageSink({});
-            ControlBox_OutputReverse(0);
-        },
-        ::testing::ExitedWithCode(1), "Bad output ID \\(0\\)");
+    for (int id : {9, 0})
+        EXPECT_EXIT(
+            {
+                platform::SetMessageSink({});
+                if (id == 9)
+                    ControlBox_SetOutputState(id, true);
+                else
+                    ControlBox_OutputReverse(id);
+            },
+            ::testing::ExitedWithCode(1), "Bad output ID \\(" + std::to_string(id) + "\\)");
 }
 
 }  // namespace

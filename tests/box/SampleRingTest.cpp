@@ -1,5 +1,6 @@
 // The sample ring: finding the slot in force at a time, and the readers and
-// conversions on it, with the port open and closed.
+// conversions on it, with the port open and closed; the generated
+// thermistor table the temperatures come from.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +8,7 @@
 #include "BoxTestSupport.h"
 #include "box/InputStream.h"
 #include "box/SampleRing.h"
+#include "box/Thermistor.h"
 
 namespace {
 
@@ -69,27 +71,21 @@ TEST_F(SampleRingTest, InputReportsTheFlagInvertedEveryRequestedValueAndNoRotati
     Decode(MakeFrame(words), 100);
     int32_t value = -1, counter = -1, rotation = -1, flag = -1;
     EXPECT_EQ(ControlBox_Input(5, 0, &value, &counter, &rotation, &flag), kInputOk);
-    EXPECT_EQ(value, 321);
-    EXPECT_EQ(counter, 2);
-    EXPECT_EQ(rotation, 1);
-    EXPECT_EQ(flag, 1);
+    EXPECT_EQ((std::array{value, counter, rotation, flag}), (std::array{321, 2, 1, 1}));
     EXPECT_EQ(ControlBox_Input(0, 0, nullptr, nullptr, nullptr, &flag), kInputOk);
     EXPECT_EQ(flag, 0);  // the default word has its digital bit set
 
     // A plain input fills the rest, then says it has no rotation.
     rotation = -1;
     EXPECT_EQ(ControlBox_Input(1, 0, &value, &counter, &rotation, nullptr), kInputNoRotation);
-    EXPECT_EQ(value, 77);
-    EXPECT_EQ(counter, 1);
-    EXPECT_EQ(rotation, -1);
+    EXPECT_EQ((std::array{value, counter, rotation}), (std::array{77, 1, -1}));
     EXPECT_EQ(ControlBox_Rotation(1, 0), 0);
 
     // Input 8 and above, or below 0, fills nothing.
     value = flag = -7;
     EXPECT_EQ(ControlBox_Input(8, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
     EXPECT_EQ(ControlBox_Input(-1, 0, &value, nullptr, nullptr, &flag), kInputNoSuchInput);
-    EXPECT_EQ(value, -7);
-    EXPECT_EQ(flag, -7);
+    EXPECT_EQ((std::array{value, flag}), (std::array{-7, -7}));
     EXPECT_EQ(ControlBox_Rotation(8, 0), 0);
     EXPECT_EQ(ControlBox_LightPercent(8, 0), 0.0);
     EXPECT_EQ(ControlBox_TemperatureC(8, 0), 0.0);
@@ -102,9 +98,7 @@ TEST_F(SampleRingTest, ClosedPortReadsAsNoLightNoHeatAndAClearInput) {
     EXPECT_EQ(ControlBox_TemperatureC(3, 0), 150.0);
     int32_t value = -1, counter = -1, rotation = -1, flag = -1;
     EXPECT_EQ(ControlBox_Input(3, 0, &value, &counter, nullptr, &flag), kInputOk);
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(counter, 0);
-    EXPECT_EQ(flag, 1);
+    EXPECT_EQ((std::array{value, counter, flag}), (std::array{0, 0, 1}));
     EXPECT_EQ(ControlBox_Input(3, 0, nullptr, nullptr, &rotation, nullptr), kInputNoRotation);
     EXPECT_EQ(ControlBox_Input(6, 0, nullptr, nullptr, &rotation, nullptr), kInputOk);
     EXPECT_EQ(rotation, 0);
@@ -165,11 +159,21 @@ TEST_F(SampleRingTest, OpenResetZeroesReadingsKeepsStampsAndRestartsAtSlotOne) {
     EXPECT_EQ(TheSampleRing().writeIndex.load(), 1u);
 }
 
-TEST_F(SampleRingTest, DelayMonitorKeepsItsThresholdAgainstANegativeOne) {
-    EXPECT_EQ(ControlBox_SetDelayMonitor(5), 5);
-    EXPECT_EQ(ControlBox_SetDelayMonitor(-1), 5);
-    EXPECT_EQ(ControlBox_DelayMonitor(), 5);
-    EXPECT_EQ(ControlBox_SetDelayMonitor(0), 0);
+// The readings outside the table are checked with the temperatures above.
+TEST(SampleRingThermistor, PassesThroughEveryKnownPointAndFallsSmoothly) {
+    const std::pair<int, int> known[] = {
+        {197, 1500}, {200, 1400}, {210, 1200}, {250, 864},  {300, 668},   {350, 548},  {400, 458},
+        {450, 386},  {500, 322},  {550, 264},  {600, 210},  {650, 156},   {700, 104},  {750, 50},
+        {800, -6},   {850, -70},  {900, -148}, {950, -250}, {1000, -446}, {1020, -770}};
+    for (auto [raw, tenths] : known)
+        EXPECT_EQ(kThermistorTable[raw - kThermistorFirstRaw], tenths) << "raw " << raw;
+    EXPECT_EQ(kThermistorEntries, 824);
+    // The steepest known stretch (197-200) falls 33 tenths per reading; a
+    // jump well beyond that is an interpolation gone wrong.
+    for (int i = 1; i < kThermistorEntries; ++i) {
+        const int fall = kThermistorTable[i - 1] - kThermistorTable[i];
+        EXPECT_TRUE(fall >= 0 && fall <= 40) << "raw " << kThermistorFirstRaw + i << ": " << fall;
+    }
 }
 
 }  // namespace

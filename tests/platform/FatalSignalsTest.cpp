@@ -17,17 +17,13 @@ TEST(FatalSignals, ReportsNameTheFaultTheModuleAndTheLine) {
 TEST(FatalSignals, AFaultEndsTheProcessWithItsReport) {
     // The system keeps the low eight bits of the exit code 999.
     const int expected = platform::kFatalExitCode & 0xFF;
-    EXPECT_EXIT(
-        {
-            platform::InstallFatalSignalHandlers();
-            std::raise(SIGSEGV);
-        },
-        ::testing::ExitedWithCode(expected), ::testing::HasSubstr("Access violation in logo core"));
-    EXPECT_EXIT(
-        {
-            platform::InstallFatalSignalHandlers();
-            std::raise(SIGILL);
-        },
-        ::testing::ExitedWithCode(expected),
-        ::testing::HasSubstr("Illegal Instruction in logo core"));
+    const std::pair<int, const char*> faults[] = {{SIGSEGV, "Access violation in logo core"},
+                                                  {SIGILL, "Illegal Instruction in logo core"}};
+    for (const auto& [signal, report] : faults)
+        EXPECT_EXIT(
+            {
+                platform::InstallFatalSignalHandlers();
+                std::raise(signal);
+            },
+            ::testing::ExitedWithCode(expected), ::testing::HasSubstr(report));
 }

@@ -15,34 +15,6 @@ namespace {
 using platform::ThreadId;
 using platform::ThreadMessage;
 
-// Starts a thread that registers its queue, reports its id and stays until
-// released; the release returns once the thread has ended.
-class Worker {
-  public:
-    Worker() {
-        thread_ = std::thread([this] {
-            id_.store(platform::CurrentThreadId());
-            ThreadMessage stop = platform::WaitMessage();
-            received_ = stop.number;
-        });
-        while (id_.load() == 0) std::this_thread::yield();
-    }
-    ~Worker() { Stop(); }
-    ThreadId Id() const { return id_.load(); }
-    uint32_t Stop() {
-        if (thread_.joinable()) {
-            platform::PostThreadMessage(Id(), {1, 0, 0});
-            thread_.join();
-        }
-        return received_;
-    }
-
-  private:
-    std::atomic<ThreadId> id_{0};
-    uint32_t received_ = 0;
-    std::thread thread_;
-};
-
 void Drain() {
     while (platform::TakeMessage(0)) {
     }
@@ -87,7 +59,9 @@ TEST(ThreadQueueTest, IdsAreStablePerThreadNeverReusedAndZeroHasNoQueue) {
     EXPECT_FALSE(platform::QuitPending(0));
 }
 
-TEST(ThreadQueueConcurrencyTest, MessagePostedFromAnotherThreadWakesTheWaiter) {
+// The waits are long enough never to expire on a loaded machine; the
+// post ends them.
+TEST(ThreadQueueConcurrencyTest, APostFromAnotherThreadWakesAWaitAndATimedTake) {
     Drain();
     const ThreadId self = platform::CurrentThreadId();
     std::thread poster([self] { platform::PostThreadMessage(self, {42, 1, 2}); });
@@ -96,24 +70,23 @@ TEST(ThreadQueueConcurrencyTest, MessagePostedFromAnotherThreadWakesTheWaiter) {
     EXPECT_EQ(message.number, 42u);
     EXPECT_EQ(message.wParam, 1u);
     EXPECT_EQ(message.lParam, 2);
-}
-
-TEST(ThreadQueueConcurrencyTest, TimedTakeReturnsAMessageThatArrivesWhileWaiting) {
-    Drain();
-    const ThreadId self = platform::CurrentThreadId();
-    std::thread poster([self] { platform::PostThreadMessage(self, {9, 0, 0}); });
-    // Long enough never to expire on a loaded machine; the post ends the wait.
-    auto message = platform::TakeMessage(60000);
+    poster = std::thread([self] { platform::PostThreadMessage(self, {9, 0, 0}); });
+    const auto timed = platform::TakeMessage(60000);
     poster.join();
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->number, 9u);
+    ASSERT_TRUE(timed);
+    EXPECT_EQ(timed->number, 9u);
 }
 
 TEST(ThreadQueueConcurrencyTest, QueueGoesAwayWhenItsThreadEnds) {
-    Worker worker;
-    const ThreadId id = worker.Id();
+    std::atomic<ThreadId> id{0};
+    std::thread worker([&] {
+        id = platform::CurrentThreadId();
+        EXPECT_EQ(platform::WaitMessage().number, 1u);
+    });
+    while (id.load() == 0) std::this_thread::yield();
     EXPECT_TRUE(platform::ThreadAlive(id));
-    EXPECT_EQ(worker.Stop(), 1u);
+    EXPECT_TRUE(platform::PostThreadMessage(id, {1, 0, 0}));
+    worker.join();
     EXPECT_FALSE(platform::ThreadAlive(id));
     EXPECT_FALSE(platform::PostThreadMessage(id, {1, 0, 0}));
 }
