@@ -141,6 +141,8 @@ void MainWindow::MakeChildren() {
     auto* procedures = new QPlainTextEdit;
     procedures->setReadOnly(true);
     SetChildContent(Child::kProcedures, procedures);
+    // Their places until a project gives its own.
+    ApplyFrames();
 }
 
 QMdiSubWindow* MainWindow::ChildWindow(Child child) const {
