@@ -168,6 +168,12 @@ void WindowFrontEnd::Impl::RegisterRequests() {
     // The box's messages and the rest as the terminal has them; a window
     // answers the following itself.
     RegisterTerminalRequests(*centre_, false);
+    // Every print shows the command centre, unless the project is locked.
+    SetRequestHandler(kPrint, [this](CallerRecord* caller, void* block) {
+        centre_->Print(*static_cast<std::string*>(block));
+        if (!window_->Locked()) window_->CommandCentreDock()->show();
+        ReplyToCaller(caller, nullptr);
+    });
     SetRequestHandler(kKeyDown, [this](CallerRecord* caller, void*) {
         ReplyToCaller(caller, Boolean(!heldKeys_.empty()));
     });

@@ -105,9 +105,15 @@ TEST_F(WindowTest, TypedLinesRunWithTypeAheadAndKeysReachLogo) {
     EXPECT_TRUE(Shows("print readchar\nx\n"));
     ASSERT_TRUE(Idle());
 
+    // A print shows the command centre the user had closed.
+    Window().CommandCentreDock()->hide();
+    TypeLine("print 1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().CommandCentreDock()->isVisible(); }, kWaitMs));
+    ASSERT_TRUE(Idle());
+
     // Up recalls the line before; Ctrl+L clears.
     QTest::keyClick(&View(), Qt::Key_Up);
-    EXPECT_TRUE(View().toPlainText().endsWith("print readchar"));
+    EXPECT_TRUE(View().toPlainText().endsWith("print 1"));
     QTest::keyClick(&View(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(View().toPlainText(), "");
 }
@@ -117,6 +123,7 @@ TEST_F(WindowTest, StopAllFromTheToolBarEndsForeverAndSwitchesTheBoxOff) {
     ASSERT_NE(box, nullptr);
     TypeLine("talkto \"a on forever [wait 1]");
     ASSERT_TRUE(QTest::qWaitFor([&] { return box->OutputOn(1); }, kWaitMs));
+    EXPECT_EQ(ControlBox_LinkReport().status, LinkStatus::kVirtual);
     // forever runs on in the background after its line has ended.
     EXPECT_TRUE(Idle());
     EXPECT_GT(ListedTaskCount(), 0);
