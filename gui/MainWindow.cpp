@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -272,15 +273,23 @@ void MainWindow::EditFocused(const char* slot) {
 void MainWindow::ShowLanguageSummary() {
     QDialog dialog(this);
     dialog.setWindowTitle(tr("Language summary"));
-    auto* list = new QPlainTextEdit(PrimitiveNames().join(QLatin1Char('\n')));
-    list->setReadOnly(true);
-    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // In columns, read down then across, as an index is.
+    auto* list = new QListWidget;
+    const QStringList names = PrimitiveNames();
+    list->addItems(names);
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
+    int widest = 0;
+    for (const QString& name : names)
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(name));
+    list->setGridSize(QSize(widest + 24, list->fontMetrics().height() + 6));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(list);
     layout->addWidget(buttons);
-    dialog.resize(320, 480);
+    dialog.resize(720, 480);
     dialog.exec();
 }
 

@@ -108,7 +108,8 @@ TEST_F(WindowTest, TypedLinesRunWithTypeAheadAndKeysReachLogo) {
     // A print shows the command centre the user had closed.
     Window().CommandCentreDock()->hide();
     TypeLine("print 1");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Window().CommandCentreDock()->isVisible(); }, kWaitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Window().CommandCentreDock()->isVisible(); }, kWaitMs));
     ASSERT_TRUE(Idle());
 
     // Up recalls the line before; Ctrl+L clears.
