@@ -367,6 +367,9 @@ int WindowFrontEnd::Impl::Run() {
     signals_.reset();
     StopTasksAndWait();
     window_->hide();
+    // What the shut-down still has to say goes to standard error: no
+    // dialog may hold up the end.
+    gui::RemoveMessageDialogs();
     if (piped_) piped_->Stop();
     return status_;
 }
