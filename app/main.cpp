@@ -10,41 +10,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 
-#include "LogoCore/BoxSeam.h"
-#include "LogoCore/HandleData.h"
-#include "LogoCore/LogoCoreStartup.h"
-#include "LogoCore/LogoErrors.h"
-#include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
-#include "LogoCore/NameTable.h"
 #include "LogoCore/NumberFormat.h"
-#include "app/CommandCentre.h"
-#include "app/ProjectNotices.h"
 #include "app/Session.h"
 #include "app/ShutdownSignals.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
-#include "app/TerminalInput.h"
 #include "app/WindowFrontEnd.h"
 #include "box/BoxLink.h"
-#include "box/BoxPrimitives.h"
-#include "box/SampleRing.h"
 #include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/TextCatalog.h"
-#include "platform/ThreadQueue.h"
-#include "project/KinetraDoc.h"
-#include "project/ProceduresEditor.h"
-#include "project/ProjectFiles.h"
-#include "project/ProjectPrimitives.h"
 
 namespace {
 
