@@ -173,6 +173,8 @@ TEST_F(WindowTest, FramesSurviveSaveAndReopenAndPreferencesStoreThePort) {
     QComboBox* ports = preferences.PortList();
     ports->setCurrentIndex(ports->findText("virtual"));
     ASSERT_GE(ports->currentIndex(), 0);
+    // The test logs on afresh: the simulated box answers.
+    EXPECT_TRUE(preferences.TestPort());
     preferences.Apply();
     EXPECT_EQ(platform::MachineStore().GetText(platform::kMachineSection, "ControlBox_Port", ""),
               "virtual");
