@@ -471,9 +471,11 @@ bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (!key->isAutoRepeat() && key->key() != Qt::Key_Shift &&
-                key->key() != Qt::Key_Control && key->key() != Qt::Key_Alt &&
-                key->key() != Qt::Key_Meta)
+            // Keys typed into the command centre are typing, not keys held
+            // for Logo: the Return that runs "print key?" is still down.
+            if (!key->isAutoRepeat() && watched != window_->CommandCentre() &&
+                key->key() != Qt::Key_Shift && key->key() != Qt::Key_Control &&
+                key->key() != Qt::Key_Alt && key->key() != Qt::Key_Meta)
                 heldKeys_.insert(key->key());
             // A Logo thread waiting for a character takes it, and only it.
             const QString text = key->text();
