@@ -4,32 +4,24 @@
 #include <QCursor>
 #include <QDockWidget>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QIcon>
-#include <QInputDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QToolBar>
-#include <csignal>
 #include <memory>
 #include <set>
 
 #include "LogoCore/HandleData.h"
-#include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/NameTable.h"
 #include "app/MainThreadChannel.h"
 #include "app/PipedInput.h"
+#include "app/ProjectCommands.h"
 #include "app/Session.h"
 #include "app/ShutdownSignals.h"
 #include "app/TerminalFrontEnd.h"
@@ -43,8 +35,6 @@
 #include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
-#include "project/PictureLibrary.h"
-#include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
 
 namespace {
@@ -52,21 +42,9 @@ namespace {
 constexpr int32_t kTokenClearCommandCentre = 560;
 constexpr int32_t kTokenHideCommandCentre = 561;
 constexpr int32_t kTokenShowCommandCentre = 563;
-const char kProjectFilter[] = "Kinetra projects (*.KXP *.kxp)";
 
 CHandleData* Boolean(bool value) {
     return DefineBoolean("", value, kStateTemp);
-}
-
-std::string Utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-// A Logo error of the project's files, for the user.
-void ShowError(const LogoError& error) {
-    const std::string text = WithoutLineEnd(ErrorText(error.handle));
-    Release(error.handle);
-    platform::ShowMessage(platform::MessageKind::Error, text);
 }
 
 }  // namespace
@@ -96,11 +74,6 @@ class WindowFrontEnd::Impl final : public QObject {
     void Sync();
     void Quit(int status);
     bool MayDiscardProject();
-    void OpenProject(QString path);
-    void SaveProject(bool askForName);
-    void ImportProcedures();
-    void ImportPictures();
-    void LockOrUnlock();
 
     std::unique_ptr<gui::MainWindow> window_;
     CommandCentre* centre_ = nullptr;
@@ -216,12 +189,24 @@ void WindowFrontEnd::Impl::ConnectMenus() {
         Sync();
     });
     connect(w, &gui::MainWindow::openRequested, this, [this](const QString& path) {
-        if (MayDiscardProject()) OpenProject(path);
+        if (!MayDiscardProject()) return;
+        OpenProject(*window_, path);
+        Sync();
     });
-    connect(w, &gui::MainWindow::saveRequested, this, [this](bool ask) { SaveProject(ask); });
-    connect(w, &gui::MainWindow::importProceduresRequested, this, [this] { ImportProcedures(); });
-    connect(w, &gui::MainWindow::importPicturesRequested, this, [this] { ImportPictures(); });
-    connect(w, &gui::MainWindow::lockRequested, this, [this] { LockOrUnlock(); });
+    connect(w, &gui::MainWindow::saveRequested, this, [this](bool ask) {
+        SaveProject(*window_, ask);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::importProceduresRequested, this, [this] {
+        ImportProcedures(*window_, *page_);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::importPicturesRequested, this,
+            [this] { ImportPictures(*window_); });
+    connect(w, &gui::MainWindow::lockRequested, this, [this] {
+        LockOrUnlock(*window_);
+        Sync();
+    });
     connect(w, &gui::MainWindow::preferencesRequested, this, [this] {
         gui::PreferencesDialog dialog(window_.get());
         if (dialog.exec() == QDialog::Accepted) {
@@ -232,124 +217,9 @@ void WindowFrontEnd::Impl::ConnectMenus() {
     window_->SetRecentProjects(gui::RecentProjects());
 }
 
+// A script's run is not asked anything.
 bool WindowFrontEnd::Impl::MayDiscardProject() {
-    const auto doc = CKinetraDoc::Current();
-    if (!doc || !doc->Modified() || piped_) return true;
-    const auto answer =
-        QMessageBox::question(window_.get(), QApplication::applicationDisplayName(),
-                              tr("The project has changed. Save it first?"),
-                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel) return false;
-    if (answer == QMessageBox::Save) {
-        SaveProject(false);
-        return !doc->Modified();
-    }
-    return true;
-}
-
-void WindowFrontEnd::Impl::OpenProject(QString path) {
-    if (path.isEmpty())
-        path = QFileDialog::getOpenFileName(window_.get(), tr("Open project"), QString(),
-                                            tr(kProjectFilter));
-    if (path.isEmpty()) return;
-    try {
-        CKinetraDoc::OpenFile(Utf8(path));
-        gui::AddRecentProject(QFileInfo(path).absoluteFilePath());
-        window_->SetRecentProjects(gui::RecentProjects());
-    } catch (const LogoError& error) {
-        ShowError(error);
-    }
-    Sync();
-}
-
-void WindowFrontEnd::Impl::SaveProject(bool askForName) {
-    const auto doc = CKinetraDoc::Current();
-    if (!doc) return;
-    QString path = QString::fromStdString(doc->Path());
-    if (askForName || path.isEmpty()) {
-        QFileDialog dialog(window_.get(), tr("Save project"), path, tr(kProjectFilter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("KXP"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        path = dialog.selectedFiles().first();
-    }
-    window_->StoreFrames(*doc);
-    try {
-        doc->SaveAs(Utf8(path));
-        gui::AddRecentProject(QFileInfo(path).absoluteFilePath());
-        window_->SetRecentProjects(gui::RecentProjects());
-    } catch (const LogoError& error) {
-        ShowError(error);
-    }
-    Sync();
-}
-
-// The file's procedures join the page's and the whole page is defined, as
-// when the user leaves the page.
-void WindowFrontEnd::Impl::ImportProcedures() {
-    const QString path = QFileDialog::getOpenFileName(window_.get(), tr("Import procedures"));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return;
-    QString text = QString::fromUtf8(file.readAll());
-    text.remove(QLatin1Char('\r'));
-    page_->Append(Utf8(text));
-    DefineProcedures(page_->Text(), false);
-    Sync();
-}
-
-void WindowFrontEnd::Impl::ImportPictures() {
-    const auto doc = CKinetraDoc::Current();
-    if (!doc) return;
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        window_.get(), tr("Import pictures"), QString(), tr("Pictures (*.bmp *.BMP)"));
-    for (const QString& path : paths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        const QByteArray bytes = file.readAll();
-        auto picture =
-            CPictureListItem::FromBmpFile(Utf8(QFileInfo(path).completeBaseName()),
-                                          std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        if (!picture) {
-            platform::ShowMessage(platform::MessageKind::Error,
-                                  Utf8(tr("%1 is not a picture Kinetra can read.").arg(path)));
-            continue;
-        }
-        auto hold = doc->Lock();
-        doc->Pictures().AddOrReplace(std::make_shared<const CPictureListItem>(*picture));
-        doc->SetModified(true);
-    }
-}
-
-// Locking asks for the password that will unlock; unlocking asks for it.
-void WindowFrontEnd::Impl::LockOrUnlock() {
-    const auto doc = CKinetraDoc::Current();
-    if (!doc) return;
-    bool locked = false;
-    std::string password;
-    {
-        auto hold = doc->Lock();
-        locked = doc->Settings().locked != 0;
-        password = doc->Settings().password;
-    }
-    bool ok = false;
-    const QString typed =
-        QInputDialog::getText(window_.get(), locked ? tr("Unlock project") : tr("Lock project"),
-                              locked ? tr("Password:") : tr("Password to unlock it again:"),
-                              QLineEdit::Password, QString(), &ok);
-    if (!ok || (!locked && typed.isEmpty())) return;
-    if (locked && Utf8(typed) != password) {
-        QMessageBox::warning(window_.get(), tr("Unlock project"),
-                             tr("That is not the project's password."));
-        return;
-    }
-    {
-        auto hold = doc->Lock();
-        doc->Settings().locked = locked ? 0 : 1;
-        doc->Settings().password = locked ? std::string() : Utf8(typed);
-        doc->SetModified(true);
-    }
-    if (ProceduresEditor* editor = CurrentProceduresEditor()) editor->SetReadOnly(!locked);
-    Sync();
+    return piped_ || ::MayDiscardProject(*window_);
 }
 
 void WindowFrontEnd::Impl::TakePipedInput(const std::string& screenshot) {
