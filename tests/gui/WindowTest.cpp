@@ -131,6 +131,13 @@ TEST_F(WindowTest, StopAllFromTheToolBarEndsForeverAndSwitchesTheBoxOff) {
     Window().StopAction()->trigger();
     EXPECT_TRUE(QTest::qWaitFor([] { return ListedTaskCount() == 0; }, kWaitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !box->OutputOn(1); }, kWaitMs));
+
+    // Esc in the command centre does the same.
+    TypeLine("on forever [wait 1]");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->OutputOn(1); }, kWaitMs));
+    QTest::keyClick(&View(), Qt::Key_Escape);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !box->OutputOn(1) && ListedTaskCount() == 0; }, kWaitMs));
 }
 
 TEST_F(WindowTest, ToolsArmAndDisarmAndTheLockHidesToolBarAndCommandCentreUntilLifted) {
