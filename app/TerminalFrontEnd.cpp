@@ -55,8 +55,6 @@ void DeliverByte(std::string& pending, char byte) {
     pending.clear();
 }
 
-namespace {
-
 // Piped input has no keyboard of its own: its characters are the keys, and
 // each is taken once, in order. The Logo thread that has waited longest for
 // a character takes the next one; with nobody waiting, the command centre
@@ -80,6 +78,8 @@ void FeedPipedKeys(std::string& keys, CommandCentre& centre) {
         centre.Type(line);
     }
 }
+
+namespace {
 
 CHandleData* False() {
     return DefineBoolean("", false, kStateTemp);
@@ -179,12 +179,23 @@ void WriteToTerminal(std::string_view text) {
     std::fflush(stdout);
 }
 
-int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
-    SetRequestHandler(kPrint, [&](CallerRecord* caller, void* block) {
+void RegisterCommandCentreRequests(CommandCentre& centre) {
+    SetRequestHandler(kPrint, [&centre](CallerRecord* caller, void* block) {
         centre.Print(*static_cast<std::string*>(block));
         ReplyToCaller(caller, nullptr);
     });
-    SetNoticeHandler(kTaskEnded, [&](const platform::ThreadMessage&) { centre.CommandEnded(); });
+    SetNoticeHandler(kTaskEnded,
+                     [&centre](const platform::ThreadMessage&) { centre.CommandEnded(); });
+}
+
+void StopTasksAndWait() {
+    StopAll();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kShutdownSeconds);
+    while (ListedTaskCount() > 0 && std::chrono::steady_clock::now() < deadline) PumpMessages(20);
+}
+
+int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
+    RegisterCommandCentreRequests(centre);
     RegisterProceduresPageRequests(page);
 
     // The new line before a prompt is the interactive terminal's own:
@@ -257,9 +268,7 @@ int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     }
     // Tasks launched in the background, and after a signal the command
     // too, are stopped; they may still be reporting through this loop.
-    StopAll();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kShutdownSeconds);
-    while (ListedTaskCount() > 0 && std::chrono::steady_clock::now() < deadline) PumpMessages(20);
+    StopTasksAndWait();
     if (terminal) {
         platform::SetMessageSink({});
         terminal->Stop();

@@ -3,6 +3,7 @@
 // read on a thread of its own that posts each line to it.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "LogoCore/LogoTask.h"
@@ -19,9 +20,17 @@ class TerminalHost final : public TaskHost {
     void PageObjectTaskFinished(int32_t object) override;
     // Stopping everything and defining procedures switch the box's outputs off.
     void AllOutputsOff() override;
+    // Where a window last saw the pointer; a terminal has none (the origin).
+    ScreenPoint PointerPosition() override { return {pointerX_.load(), pointerY_.load()}; }
+    void SetPointerPosition(ScreenPoint at) {
+        pointerX_ = at.x;
+        pointerY_ = at.y;
+    }
 
   private:
     CommandCentre& centre_;
+    std::atomic<int32_t> pointerX_{0};
+    std::atomic<int32_t> pointerY_{0};
 };
 
 // Writes what the view shows to standard output, each "\r\n" as one "\n".
@@ -35,6 +44,15 @@ void RegisterTerminalRequests(CommandCentre& centre, bool interactive);
 // Text written into the procedures page (pons) lands on the terminal's
 // page; a text box's name, to the project's text box.
 void RegisterProceduresPageRequests(ProceduresPage& page);
+// Printed text reaches the command centre, and the end of its command.
+void RegisterCommandCentreRequests(CommandCentre& centre);
+// Types piped keys: the oldest Logo thread waiting for a character takes
+// the next one; with nobody waiting, the command centre takes the next
+// line when no command runs; otherwise they wait. Taken keys leave.
+void FeedPipedKeys(std::string& keys, CommandCentre& centre);
+// At the end of the run: every task is told to stop; those still reporting
+// are served for a few seconds.
+void StopTasksAndWait();
 // Adds a typed byte to the character being collected; a whole character
 // goes to the Logo thread that has waited longest for one.
 void DeliverByte(std::string& pending, char byte);

@@ -1,56 +1,46 @@
-// kinetra: the command centre in a terminal.
+// kinetra: the command centre in a window or in a terminal.
 //
-//     kinetra [--port NAME] [--config DIR] [--procedures FILE] [PROJECT]
+//     kinetra [--window | --terminal] [--port NAME] [--config DIR]
+//             [--procedures FILE] [PROJECT]
 #include <getopt.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 
-#include "LogoCore/BoxSeam.h"
-#include "LogoCore/HandleData.h"
-#include "LogoCore/LogoCoreStartup.h"
-#include "LogoCore/LogoErrors.h"
-#include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
-#include "LogoCore/NameTable.h"
 #include "LogoCore/NumberFormat.h"
-#include "app/CommandCentre.h"
-#include "app/ProjectNotices.h"
+#include "app/Session.h"
 #include "app/ShutdownSignals.h"
 #include "app/Startup.h"
 #include "app/TerminalFrontEnd.h"
-#include "app/TerminalInput.h"
+#include "app/WindowFrontEnd.h"
 #include "box/BoxLink.h"
-#include "box/BoxPrimitives.h"
-#include "box/SampleRing.h"
 #include "platform/ConfigStore.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/NumberText.h"
 #include "platform/TextCatalog.h"
-#include "platform/ThreadQueue.h"
-#include "project/KinetraDoc.h"
-#include "project/ProceduresEditor.h"
-#include "project/ProjectFiles.h"
-#include "project/ProjectPrimitives.h"
 
 namespace {
 
-constexpr int kTextProjectNotReadable = 2110;
-constexpr int kTextProceduresNotReadable = 2111;
 constexpr int kTextAlreadyRunning = 2112;
 constexpr int kTextConfigNotADirectory = 2113;
 constexpr int kTextEmptyPortName = 2114;
 constexpr int kExitUsage = 64;
 
+enum class FrontEnd { kChosen, kWindow, kTerminal };
+
 struct Options {
+    FrontEnd frontEnd = FrontEnd::kChosen;
+    // Hidden: the window's picture is saved here when piped input ends.
+    std::optional<std::string> screenshot;
     std::optional<std::string> port;
     std::optional<std::string> config;
     std::optional<std::string> procedures;
@@ -58,10 +48,17 @@ struct Options {
 };
 
 const char kUsage[] =
-    "Usage: kinetra [--port NAME] [--config DIR] [--procedures FILE] [PROJECT]\n"
+    "Usage: kinetra [--window | --terminal] [--port NAME] [--config DIR]\n"
+    "               [--procedures FILE] [PROJECT]\n"
     "\n"
-    "Kinetra's command centre in the terminal: type Logo, or pipe it in.\n"
+    "Kinetra opens its window on a desktop (DISPLAY or WAYLAND_DISPLAY set)\n"
+    "when started from a terminal; otherwise its command centre runs in the\n"
+    "terminal: type Logo, or pipe it in.\n"
     "\n"
+    "  --window           open the window; piped lines are typed into its\n"
+    "                     command centre, whose output is also written to\n"
+    "                     standard output, and it closes when they end\n"
+    "  --terminal         the command centre in the terminal\n"
     "  --port NAME        the box's serial port for this run (not stored): a\n"
     "                     device path such as /dev/ttyUSB0, COM1..COM256,\n"
     "                     virtual (a simulated box) or (none) (no box)\n"
@@ -87,7 +84,10 @@ const char kUsage[] =
 
 // Parses the command line; exits for --help, --version and bad usage.
 Options ParseOptions(int argc, char** argv) {
-    static const option kLong[] = {{"port", required_argument, nullptr, 'p'},
+    static const option kLong[] = {{"window", no_argument, nullptr, 'w'},
+                                   {"terminal", no_argument, nullptr, 't'},
+                                   {"screenshot", required_argument, nullptr, 's'},
+                                   {"port", required_argument, nullptr, 'p'},
                                    {"config", required_argument, nullptr, 'c'},
                                    {"procedures", required_argument, nullptr, 'r'},
                                    {"help", no_argument, nullptr, 'h'},
@@ -96,6 +96,15 @@ Options ParseOptions(int argc, char** argv) {
     Options options;
     for (int c; (c = getopt_long(argc, argv, "h", kLong, nullptr)) != -1;) {
         switch (c) {
+            case 'w':
+                options.frontEnd = FrontEnd::kWindow;
+                break;
+            case 't':
+                options.frontEnd = FrontEnd::kTerminal;
+                break;
+            case 's':
+                options.screenshot = optarg;
+                break;
             case 'p':
                 options.port = optarg;
                 break;
@@ -122,6 +131,18 @@ Options ParseOptions(int argc, char** argv) {
         std::exit(kExitUsage);
     }
     return options;
+}
+
+// The window on a desktop for a user at a terminal; a script or a remote
+// shell gets the terminal.
+bool WantsWindow(FrontEnd choice) {
+    if (choice != FrontEnd::kChosen) return choice == FrontEnd::kWindow;
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    const bool display = set("DISPLAY") || set("WAYLAND_DISPLAY");
+    return display && ::isatty(STDIN_FILENO);
 }
 
 [[noreturn]] void Refuse(const std::string& message) {
@@ -157,79 +178,15 @@ void LoadResources() {
     platform::ExitProcess(99);
 }
 
-// The terminal's procedures page as the project document's editor: the file
-// keeps CR LF line ends, the page the editor's LF.
-class PageEditor final : public ProceduresEditor {
-  public:
-    explicit PageEditor(ProceduresPage& page) : page_(page) {}
-    std::string Text() override { return WithLineEnds(page_.Text(), "\r\n"); }
-    void Load(const std::string& text) override {
-        const std::string page = WithLineEnds(text, "\n");
-        page_.SetText(page);
-        if (!page.empty()) {
-            DefineProcedures(page, false);
-            return;
-        }
-        // Nothing to read: the procedures of the project before simply go.
-        StopAll();
-        RemoveProcedures();
-    }
-
-  private:
-    static std::string WithLineEnds(const std::string& text, std::string_view end) {
-        std::string out;
-        out.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-            if (text[i] == '\n')
-                out += end;
-            else
-                out += text[i];
-        }
-        return out;
-    }
-    ProceduresPage& page_;
-};
-
-// The project named on the command line, or a new one when it cannot be
-// opened; the user is told why.
-void OpenStartProject(const std::optional<std::string>& name) {
-    if (name) {
-        try {
-            CKinetraDoc::OpenFile(WithDefaultExtension(*name));
-            return;
-        } catch (const LogoError& error) {
-            const std::string reason = WithoutLineEnd(ErrorText(error.handle));
-            Release(error.handle);
-            platform::ShowMessage(
-                platform::MessageKind::Error,
-                platform::FormatResource(kTextProjectNotReadable, {*name, reason}));
-        }
-    }
-    CKinetraDoc::NewProject();
-}
-
-// The file's text; none, with errno telling why, when it cannot be read.
-std::optional<std::string> ReadFile(const std::string& path) {
-    // A directory opens as a stream, and reads as nothing.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        errno = EISDIR;
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     // Before any thread starts, so that every thread inherits the mask.
     BlockShutdownSignals();
     const Options options = ParseOptions(argc, argv);
+    // Made first, so that every message of the start-up is a dialog.
+    std::unique_ptr<WindowFrontEnd> window;
+    if (WantsWindow(options.frontEnd)) window = std::make_unique<WindowFrontEnd>(argc, argv);
     LoadResources();
     CheckOptions(options);
     if (options.config) platform::SetConfigDirectory(*options.config);
@@ -243,42 +200,9 @@ int main(int argc, char** argv) {
     // A choice made in Logo (decimalcomma, decimalpoint) outlives the run.
     platform::SetDecimalSeparator(StoredDecimalSeparator().value_or(LocaleDecimalSeparator()));
 
-    CommandCentre centre(RunForCommandCentre, WriteToTerminal);
-    TerminalHost host(centre);
-    SetTaskHost(&host);
-
-    LogoCoreSetup setup;
-    setup.families = {CorePrimitiveFamily(), BoxPrimitiveFamily(), ProjectPrimitiveFamily()};
-    setup.port = options.port;
-    setup.openBox = OpenBoxAndReport;
-    setup.closeBox = ControlBox_Close;
-    // The core's waiting primitives pace themselves by the box's frames.
-    SetFrameWaiter([](int) { ControlBox_WaitFrame(); });
-    InitLogoCore(setup);
-    const PageMargins margins = ReadPageMargins();
-
-    ProceduresPage page;
-    PageEditor editor(page);
-    SetProceduresEditor(&editor);
-    OpenStartProject(options.project);
-    RegisterProjectNotices();
-    if (options.procedures) {
-        if (auto text = ReadFile(*options.procedures)) {
-            page.SetText(*text);
-            DefineProcedures(*text, false);
-        } else
-            platform::ShowMessage(
-                platform::MessageKind::Error,
-                platform::FormatResource(kTextProceduresNotReadable,
-                                         {*options.procedures, std::strerror(errno)}));
-    }
-
-    const int status = RunTerminal(centre, page, ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO));
-
-    ExitLogoCore(setup);
-    SetProceduresEditor(nullptr);
-    CKinetraDoc::CloseProject();
-    WritePageMargins(margins);
-    SetTaskHost(nullptr);
-    return status;
+    Session session({options.port, options.procedures, options.project});
+    if (window)
+        return window->Run(session, !::isatty(STDIN_FILENO), options.screenshot.value_or(""));
+    return RunTerminal(session.Centre(), session.Page(),
+                       ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO));
 }

@@ -51,6 +51,8 @@ int32_t CodeFor(platform::SerialOpenError error) {
             return kOpenOk;
         case platform::SerialOpenError::kCannotOpen:
             return kOpenCannotOpen;
+        case platform::SerialOpenError::kNoPermission:
+            return kOpenNoPermission;
         case platform::SerialOpenError::kCannotConfigure:
             return kOpenCannotConfigure;
         case platform::SerialOpenError::kCannotPurge:
@@ -129,9 +131,11 @@ struct OpenErrorText {
     int32_t resource;
 };
 constexpr OpenErrorText kOpenErrorTexts[] = {
-    {1, 21000},  {2, 21001},  {3, 21002},  {4, 21003},
-    {10, 21004}, {11, 21005}, {12, 21006}, {13, 21007},
+    {1, 21000},  {2, 21001},  {3, 21002},  {4, 21003},  {10, 21004},
+    {11, 21005}, {12, 21006}, {13, 21007}, {14, 21008},
 };
+// Serial devices belong to this group on most distributions.
+constexpr const char* kUsualSerialGroup = "dialout";
 
 }  // namespace
 
@@ -210,7 +214,12 @@ void ControlBox_ReportOpenError(int32_t code) {
     // the stored one.
     std::string name = ControlBox_PortName();
     if (name.empty()) platform::ReadMachineText("ControlBox_Port", "COM1", &name);
-    std::string text = platform::FormatResource(resource, {name});
+    std::string group;
+    if (code == kOpenNoPermission) {
+        group = platform::DeviceGroup(platform::SerialDevicePath(name));
+        if (group.empty()) group = kUsualSerialGroup;
+    }
+    std::string text = platform::FormatResource(resource, {name, group});
 
     const platform::ThreadId main = Link().mainThread.load();
     if (main != 0 && platform::CurrentThreadId() != main && PostErrorText(text)) return;
@@ -272,4 +281,20 @@ std::string ControlBox_PortName() {
     LinkState& link = Link();
     std::lock_guard<std::mutex> hold(link.nameLock);
     return link.portName;
+}
+
+LinkReport ControlBox_LinkReport() {
+    LinkReport report;
+    report.port = ControlBox_PortName();
+    LinkState& link = Link();
+    if (report.port.empty() || report.port == NoPortEntry())
+        report.status = LinkStatus::kNoBox;
+    else if (link.portOpen.load() && link.loggedOn.load())
+        report.status =
+            IsVirtualPortName(report.port) ? LinkStatus::kVirtual : LinkStatus::kConnected;
+    else if (link.everLoggedOn.load())
+        report.status = LinkStatus::kLost;
+    else
+        report.status = LinkStatus::kNotAnswering;
+    return report;
 }

@@ -25,6 +25,8 @@ inline constexpr int32_t kOpenCannotConfigure = 11;
 // from a device string that could be refused. Its message stays reportable.
 inline constexpr int32_t kOpenSettingsRefused = 12;
 inline constexpr int32_t kOpenCannotPurge = 13;
+// The device is there but this user may not open it (not in its group).
+inline constexpr int32_t kOpenNoPermission = 14;
 inline constexpr int32_t kOpenBadName = 20;
 
 // Opens the named port (a device path, "COM1".., or "virtual" for the
@@ -74,6 +76,20 @@ VirtualBox* ControlBox_VirtualBox();
 
 // The port name the link keeps (empty after a close).
 std::string ControlBox_PortName();
+
+// What the link is doing, for a status display.
+enum class LinkStatus {
+    kNoBox,         // no port named, or "(none)"
+    kConnected,     // a box answered the logon on the port
+    kVirtual,       // the simulated box answered
+    kLost,          // a box answered once; the port is being reopened
+    kNotAnswering,  // no box has answered on the port yet
+};
+struct LinkReport {
+    LinkStatus status = LinkStatus::kNoBox;
+    std::string port;
+};
+LinkReport ControlBox_LinkReport();
 
 // For ReconnectThread: reopens the kept port when the link is closed and
 // the name is neither empty nor NoPortEntry. The open's result; none when

@@ -13,7 +13,7 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kPortSetting = "MIDI_Port";
+constexpr std::string_view kPortSetting = kMidiPortSetting;
 constexpr std::string_view kThroughClient = "Midi Through";
 constexpr int kSystemClient = 0;
 
@@ -228,6 +228,17 @@ std::optional<std::size_t> ChooseMidiPort(std::span<const MidiPortInfo> ports, i
         if (!best || Preference(ports[i]) < Preference(ports[*best])) best = i;
     }
     return best;
+}
+
+std::vector<MidiPortInfo> ListMidiPorts() {
+    QuietLibrary();
+    snd_seq_t* seq = nullptr;
+    if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) return {};
+    std::vector<MidiPortInfo> ports = ListPorts(seq);
+    const int own = snd_seq_client_id(seq);
+    snd_seq_close(seq);
+    std::erase_if(ports, [own](const MidiPortInfo& port) { return !CanPlayOn(port, own); });
+    return ports;
 }
 
 std::unique_ptr<MidiDevice> OpenDefaultMidiOutput() {

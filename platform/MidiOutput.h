@@ -22,6 +22,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -62,5 +63,12 @@ struct MidiPortInfo {
 // the index of the port to play on, or nothing.
 std::optional<std::size_t> ChooseMidiPort(std::span<const MidiPortInfo> ports, int ownClient,
                                           std::string_view configured);
+
+// The machine-wide value naming the port, as the preferences store it.
+inline constexpr std::string_view kMidiPortSetting = "MIDI_Port";
+
+// The sequencer's ports that another program can play on, for the user to
+// choose from; empty without a sequencer.
+std::vector<MidiPortInfo> ListMidiPorts();
 
 }  // namespace platform

@@ -3,11 +3,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -303,6 +305,17 @@ std::string SerialDevicePath(const std::string& name) {
     return name;
 }
 
+std::string DeviceGroup(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    std::vector<char> buffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return {};
+    return found->gr_name;
+}
+
 std::unique_ptr<SerialPort> OpenSerialPort(const std::string& name, SerialOpenError* error) {
     SerialOpenError ignored;
     if (!error) error = &ignored;
@@ -310,7 +323,10 @@ std::unique_ptr<SerialPort> OpenSerialPort(const std::string& name, SerialOpenEr
 
     const std::string path = SerialDevicePath(name);
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM) *error = SerialOpenError::kNoPermission;
+        return nullptr;
+    }
     // The lock comes before TIOCEXCL: a port another program holds must not
     // be left exclusive by a failed attempt.
     if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -58,7 +58,8 @@ class SerialPort {
 // Why OpenSerialPort failed.
 enum class SerialOpenError {
     kNone,
-    kCannotOpen,  // no such device, no permission, or another program has it
+    kCannotOpen,    // no such device, or another program has it
+    kNoPermission,  // the device's group or mode keeps this user out
     kCannotConfigure,
     kCannotPurge,
 };
@@ -67,6 +68,10 @@ enum class SerialOpenError {
 // path, or "COM1".."COM256" for /dev/ttyS0.. . Null on failure, with the
 // reason in *error.
 std::unique_ptr<SerialPort> OpenSerialPort(const std::string& name, SerialOpenError* error);
+
+// The name of the group that owns the device (usually "dialout" for a
+// serial port); empty when it cannot be told.
+std::string DeviceGroup(const std::string& path);
 
 // The device path of a port name ("COM3" -> "/dev/ttyS2"; a path stays).
 std::string SerialDevicePath(const std::string& name);

@@ -1,5 +1,8 @@
 #include "platform/ThreadQueue.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -19,6 +22,8 @@ struct Queue {
     // Set under the lock when the thread ends, so that a post racing with
     // the end either lands before it or reports failure.
     bool closed = false;
+    // An eventfd written on every post once a loop asked for it.
+    int wakeFd = -1;
 };
 
 struct Registry {
@@ -58,6 +63,8 @@ class ThreadState {
         std::lock_guard<std::mutex> hold(queue_->lock);
         queue_->closed = true;
         queue_->messages.clear();
+        if (queue_->wakeFd >= 0) ::close(queue_->wakeFd);
+        queue_->wakeFd = -1;
     }
     ThreadState(const ThreadState&) = delete;
     ThreadState& operator=(const ThreadState&) = delete;
@@ -95,6 +102,12 @@ bool PostThreadMessage(ThreadId thread, const ThreadMessage& message) {
         std::lock_guard<std::mutex> hold(queue->lock);
         if (queue->closed) return false;
         queue->messages.push_back(message);
+        if (queue->wakeFd >= 0) {
+            const uint64_t one = 1;
+            // A full counter still polls readable: nothing is lost.
+            if (::write(queue->wakeFd, &one, sizeof one) < 0) {
+            }
+        }
     }
     queue->arrived.notify_one();
     return true;
@@ -128,6 +141,29 @@ bool QuitPending(ThreadId thread) {
     for (const ThreadMessage& message : queue->messages)
         if (message.number == kQuitMessage) return true;
     return false;
+}
+
+int WakeupDescriptor() {
+    Queue& queue = Current().Messages();
+    std::lock_guard<std::mutex> hold(queue.lock);
+    if (queue.wakeFd < 0) {
+        queue.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        // Messages posted before anyone watched must wake the loop too.
+        if (queue.wakeFd >= 0 && !queue.messages.empty()) {
+            const uint64_t one = 1;
+            if (::write(queue.wakeFd, &one, sizeof one) < 0) {
+            }
+        }
+    }
+    return queue.wakeFd;
+}
+
+void ClearWakeup() {
+    Queue& queue = Current().Messages();
+    std::lock_guard<std::mutex> hold(queue.lock);
+    uint64_t count = 0;
+    if (queue.wakeFd >= 0 && ::read(queue.wakeFd, &count, sizeof count) < 0) {
+    }
 }
 
 }  // namespace platform

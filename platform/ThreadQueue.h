@@ -42,4 +42,13 @@ bool ThreadAlive(ThreadId thread);
 // True when a quit message waits, untaken, in the thread's queue.
 bool QuitPending(ThreadId thread);
 
+// A descriptor of the calling thread's queue that polls readable whenever
+// a message was posted since the last ClearWakeup, so that an event loop
+// of another library (a window system's) can sleep until a message comes.
+// Made on first call; it lives as long as the thread. -1 when the system
+// gives none.
+int WakeupDescriptor();
+// Drains the descriptor; the loop then takes every waiting message.
+void ClearWakeup();
+
 }  // namespace platform

@@ -236,10 +236,16 @@ TEST_F(LinkReport, EachCodeShowsItsTextWithThePortName) {
     for (const auto& [code, resource] : cases) ControlBox_ReportOpenError(code);
     ControlBox_ReportOpenError(0);
     ControlBox_ReportOpenError(20);
+    // A device the user may not open: the message names its group and the cure.
+    ControlBox_ReportOpenError(kOpenNoPermission);
 
     std::vector<std::string> expected{platform::FormatResource(21000, {"/dev/null"})};
     for (const auto& [code, resource] : cases)
         expected.push_back(platform::FormatResource(resource, {"/dev/null"}));
+    const std::string group = platform::DeviceGroup("/dev/null");
+    ASSERT_FALSE(group.empty());
+    expected.push_back(platform::FormatResource(21008, {"/dev/null", group}));
+    EXPECT_NE(expected.back().find("sudo usermod -aG " + group + " $USER"), std::string::npos);
     EXPECT_EQ(Messages(), expected);
     EXPECT_NE(Messages().front().find("/dev/null"), std::string::npos);
 }

@@ -2,6 +2,8 @@
 // build.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -112,3 +114,41 @@ TEST(ThreadQueueConcurrencyTest, ManyPostersLoseNoMessageAndKeepEachOnesOrder) {
     for (intptr_t l : last) EXPECT_EQ(l, kEach - 1);
     EXPECT_FALSE(platform::TakeMessage(0));
 }
+
+namespace {
+
+bool Readable(int fd) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, 0) == 1;
+}
+
+// A window system's loop sleeps on the descriptor: every post must wake it,
+// including posts made before it looked, and a drained one must let it sleep.
+TEST(ThreadQueueConcurrencyTest, TheWakeupDescriptorIsReadableExactlyWhileAPostIsUnseen) {
+    Drain();
+    const ThreadId self = platform::CurrentThreadId();
+    ASSERT_TRUE(platform::PostThreadMessage(self, {7, 0, 0}));
+    const int fd = platform::WakeupDescriptor();
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(platform::WakeupDescriptor(), fd);
+    EXPECT_TRUE(Readable(fd));
+    platform::ClearWakeup();
+    EXPECT_FALSE(Readable(fd));
+    Drain();
+
+    constexpr int kPosts = 200;
+    std::thread poster([self] {
+        for (int i = 0; i < kPosts; ++i) platform::PostThreadMessage(self, {8, 0, i});
+    });
+    int taken = 0;
+    while (taken < kPosts) {
+        pollfd entry{fd, POLLIN, 0};
+        ASSERT_EQ(::poll(&entry, 1, 5000), 1);
+        platform::ClearWakeup();
+        while (platform::TakeMessage(0)) ++taken;
+    }
+    poster.join();
+    EXPECT_FALSE(Readable(fd));
+}
+
+}  // namespace

@@ -1,0 +1,417 @@
+#include "app/WindowFrontEnd.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QToolBar>
+#include <memory>
+#include <set>
+
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoTask.h"
+#include "LogoCore/MainThreadCall.h"
+#include "LogoCore/NameTable.h"
+#include "app/MainThreadChannel.h"
+#include "app/PipedInput.h"
+#include "app/ProjectCommands.h"
+#include "app/Session.h"
+#include "app/ShutdownSignals.h"
+#include "app/TerminalFrontEnd.h"
+#include "app/TerminalInput.h"
+#include "gui/CommandCentreView.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageDialogs.h"
+#include "gui/PreferencesDialog.h"
+#include "gui/RecentProjects.h"
+#include "platform/DataFiles.h"
+#include "platform/MessageBox.h"
+#include "platform/ThreadQueue.h"
+#include "project/KinetraDoc.h"
+#include "project/ProjectRequests.h"
+
+namespace {
+
+constexpr int32_t kTokenClearCommandCentre = 560;
+constexpr int32_t kTokenHideCommandCentre = 561;
+constexpr int32_t kTokenShowCommandCentre = 563;
+
+CHandleData* Boolean(bool value) {
+    return DefineBoolean("", value, kStateTemp);
+}
+
+}  // namespace
+
+class WindowFrontEnd::Impl final : public QObject {
+  public:
+    Impl() : window_(std::make_unique<gui::MainWindow>()) {
+        gui::InstallMessageDialogs(window_.get());
+    }
+    ~Impl() override;
+
+    void Attach(CommandCentre& centre, ProceduresPage& page, TerminalHost& host);
+    void TakePipedInput(const std::string& screenshot);
+    int Run();
+
+    gui::MainWindow& Window() { return *window_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void RegisterRequests();
+    void ConnectMenus();
+    void Pump();
+    void Handle(const platform::ThreadMessage& message);
+    void AfterMessages();
+    void Sync();
+    void Quit(int status);
+    bool MayDiscardProject();
+
+    std::unique_ptr<gui::MainWindow> window_;
+    CommandCentre* centre_ = nullptr;
+    ProceduresPage* page_ = nullptr;
+    TerminalHost* host_ = nullptr;
+    std::unique_ptr<QSocketNotifier> wakeup_;
+    std::unique_ptr<ShutdownSignalWatch> signals_;
+    std::unique_ptr<PipedInput> piped_;
+    std::string pipedKeys_;
+    bool inputEnded_ = false;
+    std::string screenshot_;
+    QEventLoop* loop_ = nullptr;
+    int status_ = 0;
+    bool quitting_ = false;
+    std::set<int> heldKeys_;
+    std::weak_ptr<CKinetraDoc> shownDoc_;
+    std::string shownPath_;
+    bool shownLock_ = false;
+    std::string shownProcedures_;
+};
+
+WindowFrontEnd::Impl::~Impl() {
+    gui::RemoveMessageDialogs();
+    if (!centre_) return;
+    qApp->removeEventFilter(this);
+    for (uint32_t number :
+         {kKeyDown, kMouseDown, kShift, kCommandCentre, kToolBars, kPrint, kInsertText})
+        SetRequestHandler(number, {});
+    SetNoticeHandler(kTaskEnded, {});
+    if (piped_) piped_->Stop();
+}
+
+void WindowFrontEnd::Impl::Attach(CommandCentre& centre, ProceduresPage& page, TerminalHost& host) {
+    centre_ = &centre;
+    page_ = &page;
+    host_ = &host;
+    // Lines typed here are seen where they are typed; the standard output
+    // stays what Logo printed, for scripts to check.
+    centre.StartTypedLinesOnNewLine(true, false);
+    RegisterRequests();
+    ConnectMenus();
+    qApp->installEventFilter(this);
+
+    gui::CommandCentreView* view = window_->CommandCentre();
+    view->SetKeys([this](std::string_view keys) {
+        centre_->Type(keys);
+        Sync();
+    });
+    QObject::connect(window_.get(), &gui::MainWindow::stopAllRequested, this, [this] {
+        StopEverything();
+        Sync();
+    });
+
+    const int fd = platform::WakeupDescriptor();
+    wakeup_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(wakeup_.get(), &QSocketNotifier::activated, this, [this] { Pump(); });
+    // What was posted during the start-up is served at the first turn of the loop.
+    QTimer::singleShot(0, this, [this] { Pump(); });
+    Sync();
+}
+
+void WindowFrontEnd::Impl::RegisterRequests() {
+    RegisterCommandCentreRequests(*centre_);
+    RegisterProceduresPageRequests(*page_);
+    // The box's messages and the rest as the terminal has them; a window
+    // answers the following itself.
+    RegisterTerminalRequests(*centre_, false);
+    // Every print shows the command centre, unless the project is locked.
+    SetRequestHandler(kPrint, [this](CallerRecord* caller, void* block) {
+        centre_->Print(*static_cast<std::string*>(block));
+        if (!window_->Locked()) window_->CommandCentreDock()->show();
+        ReplyToCaller(caller, nullptr);
+    });
+    SetRequestHandler(kKeyDown, [this](CallerRecord* caller, void*) {
+        ReplyToCaller(caller, Boolean(!heldKeys_.empty()));
+    });
+    SetRequestHandler(kMouseDown, [](CallerRecord* caller, void*) {
+        ReplyToCaller(caller, Boolean(QGuiApplication::mouseButtons() != Qt::NoButton));
+    });
+    SetRequestHandler(kShift, [](CallerRecord* caller, void*) {
+        ReplyToCaller(caller,
+                      Boolean(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier)));
+    });
+    SetRequestHandler(kCommandCentre, [this](CallerRecord* caller, void* block) {
+        const int32_t token = block ? *static_cast<int32_t*>(block) : 0;
+        if (token == kTokenClearCommandCentre) centre_->Clear();
+        // A locked project keeps its command centre hidden.
+        if (token == kTokenShowCommandCentre && !window_->Locked())
+            window_->CommandCentreDock()->show();
+        if (token == kTokenHideCommandCentre) window_->CommandCentreDock()->hide();
+        Sync();
+        DeferReply(caller, nullptr);
+    });
+    // The block is the wanted visibility (int32: 0 hide, 1 show).
+    SetRequestHandler(kToolBars, [this](CallerRecord* caller, void* block) {
+        const bool show = block && *static_cast<int32_t*>(block) != 0;
+        window_->ToolBar()->setVisible(show && !window_->Locked());
+        DeferReply(caller, nullptr);
+    });
+}
+
+void WindowFrontEnd::Impl::ConnectMenus() {
+    gui::MainWindow* w = window_.get();
+    connect(w, &gui::MainWindow::quitRequested, this, [this] {
+        if (MayDiscardProject()) Quit(0);
+    });
+    connect(w, &gui::MainWindow::closeRequested, this, [this] {
+        if (MayDiscardProject()) Quit(0);
+    });
+    connect(w, &gui::MainWindow::newRequested, this, [this] {
+        if (!MayDiscardProject()) return;
+        CKinetraDoc::NewProject();
+        Sync();
+    });
+    connect(w, &gui::MainWindow::openRequested, this, [this](const QString& path) {
+        if (!MayDiscardProject()) return;
+        OpenProject(*window_, path);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::saveRequested, this, [this](bool ask) {
+        SaveProject(*window_, ask);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::importProceduresRequested, this, [this] {
+        ImportProcedures(*window_, *page_);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::importPicturesRequested, this,
+            [this] { ImportPictures(*window_); });
+    connect(w, &gui::MainWindow::lockRequested, this, [this] {
+        LockOrUnlock(*window_);
+        Sync();
+    });
+    connect(w, &gui::MainWindow::preferencesRequested, this, [this] {
+        gui::PreferencesDialog dialog(window_.get());
+        if (dialog.exec() == QDialog::Accepted) {
+            dialog.Apply();
+            window_->SetSinglePage(dialog.SinglePage());
+        }
+    });
+    window_->SetRecentProjects(gui::RecentProjects());
+}
+
+// A script's run is not asked anything.
+bool WindowFrontEnd::Impl::MayDiscardProject() {
+    return piped_ || ::MayDiscardProject(*window_);
+}
+
+void WindowFrontEnd::Impl::TakePipedInput(const std::string& screenshot) {
+    screenshot_ = screenshot;
+    piped_ = std::make_unique<PipedInput>(platform::CurrentThreadId());
+}
+
+int WindowFrontEnd::Impl::Run() {
+    signals_ = std::make_unique<ShutdownSignalWatch>(platform::CurrentThreadId());
+    window_->show();
+    QEventLoop loop;
+    loop_ = &loop;
+    if (!quitting_) loop.exec();
+    loop_ = nullptr;
+    signals_.reset();
+    StopTasksAndWait();
+    window_->hide();
+    // What the shut-down still has to say goes to standard error: no
+    // dialog may hold up the end.
+    gui::RemoveMessageDialogs();
+    if (piped_) piped_->Stop();
+    return status_;
+}
+
+void WindowFrontEnd::Impl::Quit(int status) {
+    if (quitting_) return;
+    quitting_ = true;
+    status_ = status;
+    if (loop_) loop_->quit();
+}
+
+void WindowFrontEnd::Impl::Pump() {
+    platform::ClearWakeup();
+    while (auto message = platform::TakeMessage(0)) Handle(*message);
+    AfterMessages();
+}
+
+void WindowFrontEnd::Impl::Handle(const platform::ThreadMessage& message) {
+    std::unique_ptr<std::string> text;
+    switch (message.number) {
+        case platform::kQuitMessage:
+            Quit(0);
+            break;
+        case kInputLine:
+            text.reset(reinterpret_cast<std::string*>(message.lParam));
+            pipedKeys_ += *text + "\r";
+            break;
+        case kInputEnded:
+            inputEnded_ = true;
+            break;
+        case kShutdownSignal:
+            Quit(128 + static_cast<int>(message.wParam));
+            break;
+        case kDeferredReply:
+            // Behind the repaint the change has asked for: the primitive
+            // returns once the window shows it.
+            QTimer::singleShot(0, this, [message] { DispatchMessage(message); });
+            break;
+        default:
+            DispatchMessage(message);
+    }
+}
+
+void WindowFrontEnd::Impl::AfterMessages() {
+    if (piped_) {
+        FeedPipedKeys(pipedKeys_, *centre_);
+        // No key will come any more: a wait for one ends as if Logo were stopped.
+        if (inputEnded_ && pipedKeys_.empty() && KeyWaiterCount() > 0) ReleaseKeyWaiters();
+    }
+    Sync();
+    if (piped_ && inputEnded_ && pipedKeys_.empty() && !centre_->Running() &&
+        !centre_->TypeAheadPending()) {
+        if (!screenshot_.empty()) {
+            if (!window_->grab().save(QString::fromStdString(screenshot_)))
+                platform::ShowMessage(platform::MessageKind::Error,
+                                      "cannot write the screenshot " + screenshot_);
+        }
+        Quit(0);
+    }
+}
+
+// Shows what the model holds now: the command centre's text and state,
+// the procedures page, and the open project with its frames and lock.
+void WindowFrontEnd::Impl::Sync() {
+    window_->CommandCentre()->ShowText(centre_->Text());
+    window_->SetRunning(centre_->Running());
+    window_->ShowLinkStatus();
+    const QPoint pointer = QCursor::pos();
+    host_->SetPointerPosition({pointer.x(), pointer.y()});
+    const std::string procedures = page_->Text();
+    if (procedures != shownProcedures_) {
+        shownProcedures_ = procedures;
+        if (auto* editor = qobject_cast<QPlainTextEdit*>(
+                window_->ChildWindow(gui::MainWindow::Child::kProcedures)->widget()))
+            editor->setPlainText(QString::fromStdString(procedures));
+    }
+    const auto doc = CKinetraDoc::Current();
+    if (!doc) return;
+    const bool locked = [&] {
+        auto hold = doc->Lock();
+        return doc->Settings().locked != 0;
+    }();
+    if (doc != shownDoc_.lock()) {
+        shownDoc_ = doc;
+        window_->ShowProject(*doc);
+        shownLock_ = locked;
+    } else if (locked != shownLock_) {
+        shownLock_ = locked;
+        window_->SetLocked(locked);
+    }
+    const std::string path = doc->Path();
+    if (path != shownPath_) {
+        shownPath_ = path;
+        window_->ShowPath(QString::fromStdString(path));
+    }
+}
+
+bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // Keys typed into the command centre are typing, not keys held
+            // for Logo: the Return that runs "print key?" is still down.
+            if (!key->isAutoRepeat() && watched != window_->CommandCentre() &&
+                key->key() != Qt::Key_Shift && key->key() != Qt::Key_Control &&
+                key->key() != Qt::Key_Alt && key->key() != Qt::Key_Meta)
+                heldKeys_.insert(key->key());
+            // A Logo thread waiting for a character takes it, and only it.
+            const QString text = key->text();
+            if (!text.isEmpty() && (text.at(0).isPrint() || text == QLatin1String("\r")) &&
+                KeyWaiterCount() > 0) {
+                const QByteArray bytes = text.toUtf8();
+                if (DeliverTypedCharacter(std::string_view(bytes.constData(), bytes.size())))
+                    return true;
+            }
+            break;
+        }
+        case QEvent::KeyRelease: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat()) heldKeys_.erase(key->key());
+            break;
+        }
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+            host_->SetPointerPosition({at.x(), at.y()});
+            break;
+        }
+        case QEvent::ApplicationDeactivate:
+            heldKeys_.clear();
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+WindowFrontEnd::WindowFrontEnd(int& argc, char** argv)
+    : application_(std::make_unique<QApplication>(argc, argv)) {
+    QApplication::setApplicationDisplayName(QStringLiteral("Kinetra"));
+    QApplication::setApplicationVersion(QStringLiteral(KINETRA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("kinetra"));
+    if (const auto icon = platform::FindDataFile("kinetra.svg"))
+        QApplication::setWindowIcon(QIcon(QString::fromStdString(icon->string())));
+    impl_ = std::make_unique<Impl>();
+}
+
+WindowFrontEnd::WindowFrontEnd() : impl_(std::make_unique<Impl>()) {}
+
+WindowFrontEnd::~WindowFrontEnd() {
+    impl_.reset();
+}
+
+gui::MainWindow& WindowFrontEnd::Window() {
+    return impl_->Window();
+}
+
+void WindowFrontEnd::Attach(CommandCentre& centre, ProceduresPage& page, TerminalHost& host) {
+    impl_->Attach(centre, page, host);
+}
+
+void WindowFrontEnd::TakePipedInput(const std::string& screenshot) {
+    impl_->TakePipedInput(screenshot);
+}
+
+int WindowFrontEnd::Run() {
+    return impl_->Run();
+}
+
+int WindowFrontEnd::Run(Session& session, bool piped, const std::string& screenshot) {
+    Attach(session.Centre(), session.Page(), session.Host());
+    if (piped) TakePipedInput(screenshot);
+    return Run();
+}
