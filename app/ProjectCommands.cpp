@@ -13,8 +13,8 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
-#include "app/TerminalInput.h"
 #include "gui/MainWindow.h"
+#include "gui/ProceduresView.h"
 #include "gui/RecentProjects.h"
 #include "platform/MessageBox.h"
 #include "project/KinetraDoc.h"
@@ -91,14 +91,14 @@ void SaveProject(gui::MainWindow& window, bool askForName) {
 
 // The file's procedures join the page's and the whole page is defined, as
 // when the user leaves the page.
-void ImportProcedures(gui::MainWindow& window, ProceduresPage& page) {
+void ImportProcedures(gui::MainWindow& window) {
     const QString path = QFileDialog::getOpenFileName(&window, QObject::tr("Import procedures"));
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return;
     QString text = QString::fromUtf8(file.readAll());
     text.remove(QLatin1Char('\r'));
-    page.Append(Utf8(text));
-    DefineProcedures(page.Text(), false);
+    window.Procedures()->Append(Utf8(text));
+    window.Procedures()->DefineNow();
 }
 
 void ImportPictures(gui::MainWindow& window) {

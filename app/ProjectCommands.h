@@ -6,8 +6,6 @@
 
 #include <QString>
 
-class ProceduresPage;
-
 namespace gui {
 class MainWindow;
 }
@@ -22,7 +20,7 @@ void OpenProject(gui::MainWindow& window, QString path);
 // the window's document area.
 void SaveProject(gui::MainWindow& window, bool askForName);
 // The procedures of a text file join the page's, and the page is defined.
-void ImportProcedures(gui::MainWindow& window, ProceduresPage& page);
+void ImportProcedures(gui::MainWindow& window);
 // Pictures (.bmp) join the project's picture library.
 void ImportPictures(gui::MainWindow& window);
 // Locks with a password, or unlocks when it is given again.

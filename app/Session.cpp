@@ -71,28 +71,10 @@ class Session::PageEditor final : public ProceduresEditor {
     void Load(const std::string& text) override {
         const std::string page = WithLineEnds(text, "\n");
         page_.SetText(page);
-        if (!page.empty()) {
-            DefineProcedures(page, false);
-            return;
-        }
-        // Nothing to read: the procedures of the project before simply go.
-        StopAll();
-        RemoveProcedures();
+        DefineProceduresPage(page);
     }
 
   private:
-    static std::string WithLineEnds(const std::string& text, std::string_view end) {
-        std::string out;
-        out.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-            if (text[i] == '\n')
-                out += end;
-            else
-                out += text[i];
-        }
-        return out;
-    }
     ProceduresPage& page_;
 };
 

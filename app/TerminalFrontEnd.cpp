@@ -117,11 +117,11 @@ void RegisterTerminalRequests(CommandCentre& centre, bool interactive) {
     });
 }
 
-void RegisterProceduresPageRequests(ProceduresPage& page) {
-    SetRequestHandler(kInsertText, [&page](CallerRecord* caller, void* block) {
+void RegisterProceduresPageRequests(std::function<void(std::string_view)> appendToPage) {
+    SetRequestHandler(kInsertText, [appendToPage](CallerRecord* caller, void* block) {
         const auto* request = static_cast<InsertTextRequest*>(block);
         if (request->target == kProceduresTarget) {
-            page.Append(request->text);
+            appendToPage(request->text);
             ReplyToCaller(caller, nullptr);
             return;
         }
@@ -196,7 +196,7 @@ void StopTasksAndWait() {
 
 int RunTerminal(CommandCentre& centre, ProceduresPage& page, bool interactive) {
     RegisterCommandCentreRequests(centre);
-    RegisterProceduresPageRequests(page);
+    RegisterProceduresPageRequests([&page](std::string_view text) { page.Append(text); });
 
     // The new line before a prompt is the interactive terminal's own:
     // piped output is exactly what the program printed.

@@ -41,9 +41,9 @@ class ProceduresPage;
 // Answers the requests a terminal can answer (key tests, clearing the
 // command centre, tool bars) and shows the box link's messages.
 void RegisterTerminalRequests(CommandCentre& centre, bool interactive);
-// Text written into the procedures page (pons) lands on the terminal's
-// page; a text box's name, to the project's text box.
-void RegisterProceduresPageRequests(ProceduresPage& page);
+// Text written into the procedures page (pons) goes to the front end's
+// page through appendToPage; a text box's name, to the project's text box.
+void RegisterProceduresPageRequests(std::function<void(std::string_view)> appendToPage);
 // Printed text reaches the command centre, and the end of its command.
 void RegisterCommandCentreRequests(CommandCentre& centre);
 // Types piped keys: the oldest Logo thread waiting for a character takes

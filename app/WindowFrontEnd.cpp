@@ -30,11 +30,13 @@
 #include "gui/MainWindow.h"
 #include "gui/MessageDialogs.h"
 #include "gui/PreferencesDialog.h"
+#include "gui/ProceduresView.h"
 #include "gui/RecentProjects.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
+#include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
 
 namespace {
@@ -92,11 +94,16 @@ class WindowFrontEnd::Impl final : public QObject {
     std::weak_ptr<CKinetraDoc> shownDoc_;
     std::string shownPath_;
     bool shownLock_ = false;
-    std::string shownProcedures_;
+    ProceduresEditor* sessionEditor_ = nullptr;
 };
 
 WindowFrontEnd::Impl::~Impl() {
     gui::RemoveMessageDialogs();
+    // The session's page again, with the window's text, if the session goes on.
+    if (window_->Procedures() && CurrentProceduresEditor() == window_->Procedures()) {
+        page_->SetText(WithLineEnds(window_->Procedures()->Text(), "\n"));
+        SetProceduresEditor(sessionEditor_);
+    }
     if (!centre_) return;
     qApp->removeEventFilter(this);
     for (uint32_t number :
@@ -110,6 +117,11 @@ void WindowFrontEnd::Impl::Attach(CommandCentre& centre, ProceduresPage& page, T
     centre_ = &centre;
     page_ = &page;
     host_ = &host;
+    window_->MakeViews();
+    // The window's page takes over from the session's, with what it defined.
+    window_->Procedures()->ShowDefined(page.Text());
+    sessionEditor_ = CurrentProceduresEditor();
+    SetProceduresEditor(window_->Procedures());
     // Lines typed here are seen where they are typed; the standard output
     // stays what Logo printed, for scripts to check.
     centre.StartTypedLinesOnNewLine(true, false);
@@ -137,7 +149,8 @@ void WindowFrontEnd::Impl::Attach(CommandCentre& centre, ProceduresPage& page, T
 
 void WindowFrontEnd::Impl::RegisterRequests() {
     RegisterCommandCentreRequests(*centre_);
-    RegisterProceduresPageRequests(*page_);
+    RegisterProceduresPageRequests(
+        [this](std::string_view text) { window_->Procedures()->Append(text); });
     // The box's messages and the rest as the terminal has them; a window
     // answers the following itself.
     RegisterTerminalRequests(*centre_, false);
@@ -198,7 +211,7 @@ void WindowFrontEnd::Impl::ConnectMenus() {
         Sync();
     });
     connect(w, &gui::MainWindow::importProceduresRequested, this, [this] {
-        ImportProcedures(*window_, *page_);
+        ImportProcedures(*window_);
         Sync();
     });
     connect(w, &gui::MainWindow::importPicturesRequested, this,
@@ -309,13 +322,6 @@ void WindowFrontEnd::Impl::Sync() {
     window_->ShowLinkStatus();
     const QPoint pointer = QCursor::pos();
     host_->SetPointerPosition({pointer.x(), pointer.y()});
-    const std::string procedures = page_->Text();
-    if (procedures != shownProcedures_) {
-        shownProcedures_ = procedures;
-        if (auto* editor = qobject_cast<QPlainTextEdit*>(
-                window_->ChildWindow(gui::MainWindow::Child::kProcedures)->widget()))
-            editor->setPlainText(QString::fromStdString(procedures));
-    }
     const auto doc = CKinetraDoc::Current();
     if (!doc) return;
     const bool locked = [&] {

@@ -29,6 +29,8 @@
 #include "LogoCore/NameTable.h"
 #include "box/BoxLink.h"
 #include "gui/CommandCentreView.h"
+#include "gui/ProceduresView.h"
+#include "gui/SetupView.h"
 #include "project/KinetraDoc.h"
 
 namespace gui {
@@ -139,11 +141,20 @@ void MainWindow::MakeChildren() {
         area_->addSubWindow(child);
         children_[i] = child;
     }
-    auto* procedures = new QPlainTextEdit;
-    procedures->setReadOnly(true);
-    SetChildContent(Child::kProcedures, procedures);
     // Their places until a project gives its own.
     ApplyFrames();
+}
+
+void MainWindow::MakeViews() {
+    procedures_ = new ProceduresView;
+    SetChildContent(Child::kProcedures, procedures_);
+    setup_ = new SetupView;
+    SetChildContent(Child::kSetup, setup_);
+    procedures_->SetReadOnly(locked_);
+    // Leaving the procedures window defines the page, as leaving the editor does.
+    connect(area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* now) {
+        if (now != ChildWindow(Child::kProcedures)) procedures_->DefineNow();
+    });
 }
 
 QMdiSubWindow* MainWindow::ChildWindow(Child child) const {
@@ -327,6 +338,7 @@ void MainWindow::SetLocked(bool locked) {
     toolBar_->setVisible(!locked);
     dock_->setVisible(!locked);
     dock_->toggleViewAction()->setEnabled(!locked);
+    if (procedures_) procedures_->SetReadOnly(locked);
     SetPageViewAvailable(pageViewAvailable_);
 }
 

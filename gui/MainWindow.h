@@ -23,6 +23,8 @@ class CKinetraDoc;
 namespace gui {
 
 class CommandCentreView;
+class ProceduresView;
+class SetupView;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -33,6 +35,11 @@ class MainWindow final : public QMainWindow {
     explicit MainWindow(QWidget* parent = nullptr);
 
     CommandCentreView* CommandCentre() const { return commandCentre_; }
+    // The procedures and setup pages, made once the texts they show are
+    // loaded; null before.
+    void MakeViews();
+    ProceduresView* Procedures() const { return procedures_; }
+    SetupView* Setup() const { return setup_; }
     QMdiArea* DocumentArea() const { return area_; }
     QMdiSubWindow* ChildWindow(Child child) const;
     // Puts the widget into the child window in place of what it held; the
@@ -46,7 +53,7 @@ class MainWindow final : public QMainWindow {
     void StoreFrames(CKinetraDoc& doc) const;
     // The project's file in the title.
     void ShowPath(const QString& path);
-    // The lock: no tool bar, no command centre.
+    // The lock: no tool bar, no command centre, a read-only procedures page.
     void SetLocked(bool locked);
     bool Locked() const { return locked_; }
     // Single-page presentation: one child window at a time.
@@ -96,6 +103,8 @@ class MainWindow final : public QMainWindow {
     QMdiArea* area_ = nullptr;
     QMdiSubWindow* children_[3] = {};
     CommandCentreView* commandCentre_ = nullptr;
+    ProceduresView* procedures_ = nullptr;
+    SetupView* setup_ = nullptr;
     QDockWidget* dock_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QAction* stop_ = nullptr;

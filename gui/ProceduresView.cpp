@@ -106,13 +106,17 @@ std::string ProceduresView::Text() {
 }
 
 void ProceduresView::Load(const std::string& text) {
+    ShowDefined(text);
+    DefineProceduresPage(defined_);
+}
+
+void ProceduresView::ShowDefined(const std::string& text) {
     const std::string page = WithLineEnds(text, "\n");
     loading_ = true;
     editor_->setPlainText(QString::fromStdString(page));
     loading_ = false;
     defined_ = page;
     ApplyColours();
-    DefineProceduresPage(page);
 }
 
 void ProceduresView::ApplyColours() {

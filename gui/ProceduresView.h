@@ -35,6 +35,9 @@ class ProceduresView : public QWidget, public ProceduresEditor {
     std::string Text() override;
     void Load(const std::string& text) override;
     void SetReadOnly(bool readOnly) override;
+    // Shows a text that is already defined (the page of the session the
+    // window joins), without defining it again.
+    void ShowDefined(const std::string& text);
 
     // What Logo writes into the page (pons, the print primitives aimed at
     // it): added at the end on a line of its own. It is defined, like the

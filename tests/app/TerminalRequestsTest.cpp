@@ -68,7 +68,7 @@ TEST(TerminalRequests, WrittenTextGoesToTheProceduresPageOnALineOfItsOwn) {
     SetMainThread(platform::CurrentThreadId());
     ProceduresPage page;
     page.SetText("to square\nend");
-    RegisterProceduresPageRequests(page);
+    RegisterProceduresPageRequests([&page](std::string_view text) { page.Append(text); });
     InsertTextRequest request{kProceduresTarget, "make \"x 5\r\n"};
     EXPECT_EQ(CallFromLogoThread(kInsertText, &request, [] {}), "<nothing>");
     EXPECT_EQ(page.Text(), "to square\nend\nmake \"x 5\n");
