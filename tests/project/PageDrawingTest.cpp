@@ -1,0 +1,157 @@
+// Pages drawn without a display: Logo drawing in a picture box, and the
+// page renderer's pictures, drawings and PDFs as files.
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QXmlStreamReader>
+#include <cstdlib>
+#include <filesystem>
+
+#include "LogoTestPrimitives.h"
+#include "ProjectTestSupport.h"
+#include "project/GraphPainter.h"
+#include "project/PageExport.h"
+#include "project/PageRenderer.h"
+
+namespace {
+
+// Text needs a QGuiApplication; the offscreen platform needs no display.
+// Made once, for the whole test program, on its main thread.
+void NeedGuiApplication() {
+    static int argc = 1;
+    static char name[] = "project_tests";
+    static char* argv[] = {name, nullptr};
+    if (QGuiApplication::instance()) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+bool Near(QRgb pixel, QColor want) {
+    return std::abs(qRed(pixel) - want.red()) + std::abs(qGreen(pixel) - want.green()) +
+               std::abs(qBlue(pixel) - want.blue()) <
+           60;
+}
+
+class PageDrawing : public ProjectTest {
+  protected:
+    void SetUp() override {
+        NeedGuiApplication();
+        ProjectTest::SetUp();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("kinetra-drawing-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(folder_);
+        ProjectTest::TearDown();
+    }
+    std::string File(const std::string& name) const { return (folder_ / name).string(); }
+    std::filesystem::path folder_;
+};
+
+TEST_F(PageDrawing, LogoDrawsLinesAndTextAndClearsBackToThePicture) {
+    doc_->Pictures().Add(DotPicture("dot"));  // one magenta pixel
+    ASSERT_EQ(RunLogo("newobject \"picturebox \"pad [10 10] [40 30] setshape \"dot "
+                      "moveto [5 10] lineto [35 10] print drawpos"),
+              "[35 10]\r\n");
+    CPageObject& object = *doc_->FindObject("pad");
+    const CPictureBox& pad = *object.As<CPictureBox>();
+    const QColor magenta(255, 0, 255);
+    QImage pixels = pad.Pixels(object.Size());
+    EXPECT_TRUE(Near(pixels.pixel(20, 10), Qt::black)) << "on the line";
+    EXPECT_TRUE(Near(pixels.pixel(20, 13), magenta)) << "beside it";
+    EXPECT_TRUE(Near(pixels.pixel(38, 10), magenta)) << "beyond its end";
+
+    const uint64_t before = pad.changes;
+    ASSERT_EQ(RunLogo("setpencolor [0 200 0] setpensize 5 moveto [20 0] lineto [20 29] "
+                      "print pencolor print pensize moveto [22 1] label \"Hi"),
+              "[0 200 0]\r\n5\r\n");
+    EXPECT_GT(pad.changes, before) << "the window repaints";
+    pixels = pad.Pixels(object.Size());
+    EXPECT_TRUE(Near(pixels.pixel(22, 25), QColor(0, 200, 0))) << "five pixels wide";
+    EXPECT_TRUE(Near(pixels.pixel(25, 25), magenta));
+    int inked = 0;  // the label, from the drawing position down and right
+    for (int y = 1; y < 15; ++y)
+        for (int x = 23; x < 40; ++x) inked += Near(pixels.pixel(x, y), QColor(0, 200, 0));
+    EXPECT_GT(inked, 0);
+
+    EXPECT_EQ(RunLogo("cg"), "");
+    pixels = pad.Pixels(object.Size());
+    EXPECT_TRUE(Near(pixels.pixel(20, 10), magenta));
+    EXPECT_TRUE(Near(pixels.pixel(22, 25), magenta));
+    EXPECT_EQ(RunLogo("setpensize 0"), Message(-4, {"setpensize", "0"}));
+    doc_->Delete(object);
+    EXPECT_EQ(RunLogo("newobject \"monitor \"m [60 0] [50 20] cg"),
+              Message(-22, {"picturebox", "cg"}));
+}
+
+// The page of every kind of object as PNG, SVG and PDF: the PNG at the
+// page's size, its background and a graph's curve where its samples map.
+// With KINETRA_PAGE_PICTURE set, the PNG is also kept there to be looked at.
+TEST_F(PageDrawing, ExportedPageShowsEveryObjectWhereTheModelPutsIt) {
+    CPage& page = *doc_->CurrentPage();
+    page.SetBackColour({235, 240, 225}, false);
+    CPageObject& chart = doc_->NewObject(kGraphObject, "chart", {20, 30}, {320, 220});
+    CGraph& graph = *chart.As<CGraph>();
+    graph.xCaption = "time (tenths of a second)";
+    graph.yCaption = "light";
+    graph.curveFunctions[0] = "light";
+    for (int i = 0; i < 25; ++i) {
+        graph.curves[0].push_back(500 + 300 * std::sin(i / 4.0));
+        graph.curves[1].push_back(200 + 12 * i);
+    }
+    CPageObject& pad = doc_->NewObject(kPictureBoxObject, "pad", {360, 30}, {150, 120});
+    pad.As<CPictureBox>()->LineTo(pad.Size(), {140, 110});
+    CPageObject& go = doc_->NewObject(kButtonObject, "go", {360, 180}, {80, 26});
+    go.As<CPageButton>()->down = true;
+    doc_->NewObject(kButtonObject, "bell", {460, 175}, {32, 32}).As<CPageButton>()->shape =
+        ButtonShapes()[2].name;
+    doc_->NewObject(kSliderObject, "speed", {20, 290}, {200, 18}).As<CSlider>()->value = 6;
+    CPageObject& level = doc_->NewObject(kSliderObject, "level", {540, 30}, {18, 150});
+    level.As<CSlider>()->orientation = 0;
+    doc_->Resize(level, {18, 150}, false);
+    CMonitor& watch =
+        *doc_->NewObject(kMonitorObject, "watch", {250, 290}, {90, 22}).As<CMonitor>();
+    watch.shown = CMonitor::DisplayText("3.7", true);
+    watch.textColour = {180, 0, 0};
+    CTextBox& notes =
+        *doc_->NewObject(kTextBoxObject, "notes", {360, 240}, {200, 80}).As<CTextBox>();
+    notes.text = "The lamp goes on\r\nwhen it gets dark.";
+
+    ASSERT_EQ(RunLogo("exportpage \"" + File("page.png") + " exportpage \"" + File("page.svg")),
+              "");
+    QImage image(QString::fromStdString(File("page.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), PageExtent(*doc_, page));
+    EXPECT_EQ(image.pixel(2, 2), QColor(235, 240, 225).rgb());
+    const QSize size(chart.Size().width, chart.Size().height);
+    for (const std::size_t i : {std::size_t{5}, std::size_t{20}}) {
+        const QPointF at = GraphPoint(graph, size, i * graph.interval, graph.curves[0][i]) +
+                           QPointF(chart.Position().x, chart.Position().y);
+        const QPoint pixel(static_cast<int>(at.x()), static_cast<int>(at.y()));
+        EXPECT_TRUE(Near(image.pixel(pixel), CurveColour(0)))
+            << "sample " << i << " " << at.x() << "," << at.y() << " "
+            << QColor(image.pixel(pixel)).name().toStdString();
+    }
+    const QRgb background = image.pixel(2, 2);
+    for (const auto& object : page.Objects()) {
+        const PageRect r = object->Rect();
+        int differs = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) differs += image.pixel(x, y) != background;
+        EXPECT_GT(differs, 0) << object->Name() << " is drawn";
+    }
+    if (const char* keep = std::getenv("KINETRA_PAGE_PICTURE")) image.save(keep);
+
+    QFile svg(QString::fromStdString(File("page.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&svg);
+    ASSERT_TRUE(xml.readNextStartElement());
+    EXPECT_EQ(xml.name(), QStringLiteral("svg"));
+    while (!xml.atEnd()) xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(PagePdfBytes(*doc_, page).startsWith("%PDF"));
+}
+
+}  // namespace
