@@ -153,7 +153,7 @@ void DrawingRequest(CKinetraDoc& doc, uint32_t number, ProjectRequest& request,
             break;
         case kResetSize:
             if (box.picture && box.picture->width > 0 && box.picture->height > 0) {
-                // What was drawn stretches with the box, as the picture does.
+                // What was drawn stays where it is, cropped or with white added.
                 doc.Resize(object, {box.picture->width, box.picture->height}, true);
                 ++box.changes;
             }

@@ -38,24 +38,23 @@ bool CPictureBox::ShowPicture(CPictureLibrary& library, const std::string& name)
 
 QImage CPictureBox::Pixels(PageSize size) const {
     const QSize want(std::max(1, size.width), std::max(1, size.height));
-    if (!drawing.isNull())
-        return drawing.size() == want
-                   ? drawing
-                   : drawing.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QImage blank(want, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    if (!picture) return blank;
-    const QImage shown = PictureImage(*picture);
-    if (shown.isNull()) return blank;
-    QPainter painter(&blank);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(blank.rect(), shown);
-    return blank;
+    if (drawing.size() == want) return drawing;
+    // A box made larger gains white at its right and bottom, one made
+    // smaller loses them: nothing drawn moves.
+    QImage pixels(want, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    QPainter painter(&pixels);
+    if (!drawing.isNull()) {
+        painter.drawImage(0, 0, drawing);
+    } else if (picture) {
+        painter.drawImage(0, 0, PictureImage(*picture));
+    }
+    return pixels;
 }
 
 QImage& CPictureBox::Surface(PageSize size) {
     const QSize want(std::max(1, size.width), std::max(1, size.height));
-    if (drawing.isNull() || drawing.size() != want) drawing = Pixels(size);
+    if (drawing.size() != want) drawing = Pixels(size);
     return drawing;
 }
 

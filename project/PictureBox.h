@@ -52,8 +52,8 @@ class CPictureBox {
     // Shows the library's entry of that name; false when there is none.
     bool ShowPicture(CPictureLibrary& library, const std::string& name);
 
-    // What the box shows at that size: white, the picture stretched over
-    // it, and what Logo drew on top.
+    // What the box shows at that size: white, the picture at its own size
+    // in the top left corner, and what Logo drew on top.
     QImage Pixels(PageSize size) const;
     // The drawing goes back to the picture (or white).
     void Clear(PageSize size);
@@ -64,6 +64,6 @@ class CPictureBox {
     void Label(PageSize size, const std::string& text, const QFont& font);
 
   private:
-    // The drawing, made from the picture or stretched to a new box size.
+    // The drawing, made from the picture or fitted to a new box size.
     QImage& Surface(PageSize size);
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QXmlStreamReader>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "project/GraphPainter.h"
 #include "project/PageExport.h"
 #include "project/PageRenderer.h"
+#include "project/TextDrawing.h"
 
 namespace {
 
@@ -25,6 +27,31 @@ void NeedGuiApplication() {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     (void)app;
+}
+
+// A picture of one colour, as a 24-bit bitmap.
+PictureRef SolidPicture(const std::string& name, int width, int height, QColor colour) {
+    auto picture = std::make_shared<CPictureListItem>();
+    picture->name = name;
+    picture->width = width;
+    picture->height = height;
+    picture->header.assign(40, 0);
+    const auto put = [&](std::size_t at, int value) {
+        for (int i = 0; i < 4; ++i) picture->header[at + i] = (value >> (8 * i)) & 0xFF;
+    };
+    put(0, 40);
+    put(4, width);
+    put(8, height);
+    put(12, 1 | (24 << 16));  // one plane, 24 bits a pixel
+    const int stride = (width * 3 + 3) / 4 * 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            picture->rows.insert(picture->rows.end(), {static_cast<uint8_t>(colour.blue()),
+                                                       static_cast<uint8_t>(colour.green()),
+                                                       static_cast<uint8_t>(colour.red())});
+        picture->rows.resize(static_cast<std::size_t>(stride * (y + 1)));
+    }
+    return picture;
 }
 
 bool Near(QRgb pixel, QColor want) {
@@ -51,35 +78,37 @@ class PageDrawing : public ProjectTest {
 };
 
 TEST_F(PageDrawing, LogoDrawsLinesAndTextAndClearsBackToThePicture) {
-    doc_->Pictures().Add(DotPicture("dot"));  // one magenta pixel
-    ASSERT_EQ(RunLogo("newobject \"picturebox \"pad [10 10] [40 30] setshape \"dot "
+    const QColor magenta(255, 0, 255);
+    doc_->Pictures().Add(SolidPicture("blot", 30, 20, magenta));
+    ASSERT_EQ(RunLogo("newobject \"picturebox \"pad [10 10] [40 30] setshape \"blot "
                       "moveto [5 10] lineto [35 10] print drawpos"),
               "[35 10]\r\n");
     CPageObject& object = *doc_->FindObject("pad");
     const CPictureBox& pad = *object.As<CPictureBox>();
-    const QColor magenta(255, 0, 255);
     QImage pixels = pad.Pixels(object.Size());
     EXPECT_TRUE(Near(pixels.pixel(20, 10), Qt::black)) << "on the line";
     EXPECT_TRUE(Near(pixels.pixel(20, 13), magenta)) << "beside it";
-    EXPECT_TRUE(Near(pixels.pixel(38, 10), magenta)) << "beyond its end";
+    EXPECT_TRUE(Near(pixels.pixel(29, 12), magenta)) << "the picture at its own size";
+    EXPECT_TRUE(Near(pixels.pixel(38, 10), Qt::white)) << "beyond the line and the picture";
 
     const uint64_t before = pad.changes;
     ASSERT_EQ(RunLogo("setpencolor [0 200 0] setpensize 5 moveto [20 0] lineto [20 29] "
-                      "print pencolor print pensize moveto [22 1] label \"Hi"),
+                      "print pencolor print pensize moveto [26 1] label \"Hi"),
               "[0 200 0]\r\n5\r\n");
     EXPECT_GT(pad.changes, before) << "the window repaints";
     pixels = pad.Pixels(object.Size());
-    EXPECT_TRUE(Near(pixels.pixel(22, 25), QColor(0, 200, 0))) << "five pixels wide";
-    EXPECT_TRUE(Near(pixels.pixel(25, 25), magenta));
+    EXPECT_TRUE(Near(pixels.pixel(22, 15), QColor(0, 200, 0))) << "five pixels wide";
+    EXPECT_TRUE(Near(pixels.pixel(25, 15), magenta));
     int inked = 0;  // the label, from the drawing position down and right
     for (int y = 1; y < 15; ++y)
-        for (int x = 23; x < 40; ++x) inked += Near(pixels.pixel(x, y), QColor(0, 200, 0));
+        for (int x = 26; x < 40; ++x) inked += Near(pixels.pixel(x, y), QColor(0, 200, 0));
     EXPECT_GT(inked, 0);
 
     EXPECT_EQ(RunLogo("cg"), "");
     pixels = pad.Pixels(object.Size());
     EXPECT_TRUE(Near(pixels.pixel(20, 10), magenta));
-    EXPECT_TRUE(Near(pixels.pixel(22, 25), magenta));
+    EXPECT_TRUE(Near(pixels.pixel(22, 15), magenta));
+    EXPECT_TRUE(Near(pixels.pixel(20, 25), Qt::white));
     EXPECT_EQ(RunLogo("setpensize 0"), Message(-4, {"setpensize", "0"}));
     doc_->Delete(object);
     EXPECT_EQ(RunLogo("newobject \"monitor \"m [60 0] [50 20] cg"),
@@ -102,7 +131,13 @@ TEST_F(PageDrawing, ExportedPageShowsEveryObjectWhereTheModelPutsIt) {
         graph.curves[1].push_back(200 + 12 * i);
     }
     CPageObject& pad = doc_->NewObject(kPictureBoxObject, "pad", {360, 30}, {150, 120});
-    pad.As<CPictureBox>()->LineTo(pad.Size(), {140, 110});
+    ASSERT_TRUE(pad.As<CPictureBox>()->ShowPicture(doc_->Pictures(), "house"));
+    CPictureBox& drawn = *pad.As<CPictureBox>();
+    drawn.penSize = 3;
+    drawn.MoveTo({40, 100});
+    drawn.LineTo(pad.Size(), {140, 20});
+    drawn.MoveTo({4, 36});
+    drawn.Label(pad.Size(), "home", FontOf(FontRecord{}));
     CPageObject& go = doc_->NewObject(kButtonObject, "go", {360, 180}, {80, 26});
     go.As<CPageButton>()->down = true;
     doc_->NewObject(kButtonObject, "bell", {460, 175}, {32, 32}).As<CPageButton>()->shape =
@@ -143,6 +178,21 @@ TEST_F(PageDrawing, ExportedPageShowsEveryObjectWhereTheModelPutsIt) {
         EXPECT_GT(differs, 0) << object->Name() << " is drawn";
     }
     if (const char* keep = std::getenv("KINETRA_PAGE_PICTURE")) image.save(keep);
+
+    // Sampling draws the new part of a curve alone.
+    QImage part(size, QImage::Format_RGB32);
+    part.fill(Qt::white);
+    {
+        QPainter painter(&part);
+        PaintCurvePart(painter, graph, size, 0, 10, 15);
+    }
+    const auto curveAt = [&](std::size_t i) {
+        const QPointF at = GraphPoint(graph, size, i * graph.interval, graph.curves[0][i]);
+        return Near(part.pixel(static_cast<int>(at.x()), static_cast<int>(at.y())), CurveColour(0));
+    };
+    EXPECT_TRUE(curveAt(12));
+    EXPECT_FALSE(curveAt(5));
+    EXPECT_FALSE(curveAt(20));
 
     QFile svg(QString::fromStdString(File("page.svg")));
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
