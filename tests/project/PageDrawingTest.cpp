@@ -142,7 +142,20 @@ TEST_F(PageDrawing, ExportedPageShowsEveryObjectWhereTheModelPutsIt) {
     go.As<CPageButton>()->down = true;
     doc_->NewObject(kButtonObject, "bell", {460, 175}, {32, 32}).As<CPageButton>()->shape =
         ButtonShapes()[2].name;
+    const char* buttons[] = {"brake", "earlier", "later"};
+    for (int shape = 1; shape <= 3; ++shape) {
+        const ButtonShape& look = ButtonShapes()[shape == 1 ? 1 : shape + 1];
+        const PageSize size = look.FixedSize() ? look.fixedSize : PageSize{80, 26};
+        doc_->NewObject(kButtonObject, buttons[shape - 1], {20 + 100 * (shape - 1), 350}, size)
+            .As<CPageButton>()
+            ->shape = look.name;
+    }
     doc_->NewObject(kSliderObject, "speed", {20, 290}, {200, 18}).As<CSlider>()->value = 6;
+    CPageObject& fine = doc_->NewObject(kSliderObject, "fine", {360, 350}, {200, 18});
+    fine.As<CSlider>()->style = SliderStyles()[1].name;
+    fine.As<CSlider>()->wholeNumbers = 0;
+    fine.As<CSlider>()->value = 2.25;
+    doc_->Resize(fine, fine.Size(), false);
     CPageObject& level = doc_->NewObject(kSliderObject, "level", {540, 30}, {18, 150});
     level.As<CSlider>()->orientation = 0;
     doc_->Resize(level, {18, 150}, false);
