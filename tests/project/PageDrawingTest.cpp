@@ -18,16 +18,26 @@
 namespace {
 
 // Text needs a QGuiApplication; the offscreen platform needs no display.
-// Made once, for the whole test program, on its main thread.
-void NeedGuiApplication() {
-    static int argc = 1;
-    static char name[] = "project_tests";
-    static char* argv[] = {name, nullptr};
-    if (QGuiApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
-}
+// Made when a test first needs it, on the program's main thread, and
+// closed after the last test, which frees its font database.
+class GuiApplication : public ::testing::Environment {
+  public:
+    static void Need() {
+        if (app_) return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    static inline int argc_ = 1;
+    static inline char name_[] = "project_tests";
+    static inline char* argv_[] = {name_, nullptr};
+    static inline std::unique_ptr<QGuiApplication> app_;
+};
+
+[[maybe_unused]] ::testing::Environment* const gGuiApplication =
+    ::testing::AddGlobalTestEnvironment(new GuiApplication);
 
 // A picture of one colour, as a 24-bit bitmap.
 PictureRef SolidPicture(const std::string& name, int width, int height, QColor colour) {
@@ -63,7 +73,7 @@ bool Near(QRgb pixel, QColor want) {
 class PageDrawing : public ProjectTest {
   protected:
     void SetUp() override {
-        NeedGuiApplication();
+        GuiApplication::Need();
         ProjectTest::SetUp();
         folder_ = std::filesystem::temp_directory_path() /
                   ("kinetra-drawing-" + std::to_string(::getpid()));
