@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
@@ -44,9 +43,28 @@ void CurveLine(QPainter& painter, const CGraph& graph, QSize size, int curve, st
     if (first == last) {
         painter.drawPoint(at(first));
     } else {
-        QPainterPath path(at(first));
-        for (std::size_t i = first + 1; i <= last; ++i) path.lineTo(at(i));
-        painter.drawPath(path);
+        // Separate segments stroke far faster than one long wide line. Where
+        // several samples share a pixel column, the line into the first and
+        // one from the lowest to the highest show them all.
+        QList<QLineF> lines;
+        QPointF from = at(first);
+        std::size_t i = first + 1;
+        while (i <= last) {
+            const QPointF start = at(i);
+            const int column = static_cast<int>(std::floor(start.x()));
+            QPointF low = start, high = start, end = start;
+            for (++i; i <= last; ++i) {
+                const QPointF p = at(i);
+                if (static_cast<int>(std::floor(p.x())) != column) break;
+                if (p.y() > low.y()) low = p;
+                if (p.y() < high.y()) high = p;
+                end = p;
+            }
+            lines.append(QLineF(from, start));
+            if (high != low) lines.append(QLineF(high, low));
+            from = end;
+        }
+        painter.drawLines(lines);
     }
     painter.restore();
 }
