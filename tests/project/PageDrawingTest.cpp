@@ -120,6 +120,16 @@ TEST_F(PageDrawing, LogoDrawsLinesAndTextAndClearsBackToThePicture) {
     EXPECT_TRUE(Near(pixels.pixel(22, 15), magenta));
     EXPECT_TRUE(Near(pixels.pixel(20, 25), Qt::white));
     EXPECT_EQ(RunLogo("setpensize 0"), Message(-4, {"setpensize", "0"}));
+
+    // Resized, the box keeps what was drawn where it was.
+    ASSERT_EQ(RunLogo("setpensize 1 setpencolor [0 0 0] moveto [5 10] lineto [15 10] "
+                      "setsize [60 30] lineto [55 10]"),
+              "");
+    pixels = pad.Pixels(object.Size());
+    EXPECT_TRUE(Near(pixels.pixel(10, 10), Qt::black));
+    EXPECT_TRUE(Near(pixels.pixel(50, 10), Qt::black));
+    EXPECT_TRUE(Near(pixels.pixel(50, 20), Qt::white));
+    EXPECT_EQ(RunLogo("resetsize print objsize"), "[30 20]\r\n") << "the picture's size";
     doc_->Delete(object);
     EXPECT_EQ(RunLogo("newobject \"monitor \"m [60 0] [50 20] cg"),
               Message(-22, {"picturebox", "cg"}));
@@ -224,7 +234,11 @@ TEST_F(PageDrawing, ExportedPageShowsEveryObjectWhereTheModelPutsIt) {
     EXPECT_EQ(xml.name(), QStringLiteral("svg"));
     while (!xml.atEnd()) xml.readNext();
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_TRUE(PagePdfBytes(*doc_, page).startsWith("%PDF"));
+    const QByteArray pdf = PagePdfBytes(*doc_, page);
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    // The page's size at 96 pixels to the inch, in points.
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 " + QByteArray::number(image.width() * 0.75, 'f', 6) +
+                             " " + QByteArray::number(image.height() * 0.75, 'f', 6) + "]"));
 }
 
 }  // namespace
