@@ -71,7 +71,7 @@ class CGraph {
     // Whether a curve's source names an input (not empty, not "(none)").
     static bool ActiveSource(const std::string& source);
 
-    // The first two: grid shown and X scale drawn (see the graph's window).
+    // The first shows the X caption, the second the grid (showgrid, hidegrid).
     std::array<int32_t, 4> displayFlags{1, 1, 1, 1};
     double xMaximum = 300;
     double yMaximum = 1024;

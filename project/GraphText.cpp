@@ -33,14 +33,12 @@ std::string Number(double value, char decimalSeparator) {
     return text;
 }
 
-}  // namespace
-
-XScale ComputeXScale(double from, double to, int plotPixels, int zeroPixels) {
+// The step from the table that puts at most fit labels across the range,
+// and the labels from the rounded first one.
+XScale ScaleOf(double from, double to, int fit) {
     XScale scale;
-    scale.labelChars =
-        static_cast<int>(std::max(Format("%.0f", from).size(), Format("%.0f", to).size())) + 3;
+    fit = std::max(1, fit);
     const double range = to - from;
-    const int fit = std::max(1, plotPixels / std::max(1, scale.labelChars * zeroPixels));
     if (range >= 2) {
         scale.step = kSteps[std::size(kSteps) - 1];
         for (const double step : kSteps) {
@@ -61,6 +59,20 @@ XScale ComputeXScale(double from, double to, int plotPixels, int zeroPixels) {
     for (double x = first; x <= to && scale.labels.size() < 10000; x += scale.step)
         scale.labels.push_back(static_cast<int32_t>(std::lround(x)));
     return scale;
+}
+
+}  // namespace
+
+XScale ComputeXScale(double from, double to, int plotPixels, int zeroPixels) {
+    const int labelChars =
+        static_cast<int>(std::max(Format("%.0f", from).size(), Format("%.0f", to).size())) + 3;
+    XScale scale = ScaleOf(from, to, plotPixels / std::max(1, labelChars * zeroPixels));
+    scale.labelChars = labelChars;
+    return scale;
+}
+
+XScale ComputeYScale(double from, double to, int plotPixels, int labelPixels) {
+    return ScaleOf(from, to, plotPixels / std::max(1, labelPixels));
 }
 
 std::string XReadOut(double interval, int32_t xOffset, double cursorX) {

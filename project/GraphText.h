@@ -18,6 +18,9 @@ struct XScale {
 // The scale of the range from..to (offset added already when the offset
 // display is on) across a plot of that many pixels, a zero that wide.
 XScale ComputeXScale(double from, double to, int plotPixels, int zeroPixels);
+// The Y scale: the same steps and first label, for a plot that high and
+// labels that need so many pixels of it each.
+XScale ComputeYScale(double from, double to, int plotPixels, int labelPixels);
 
 // "X: %.0f" (interval 1 or more) or "X: %.1f" of the offset plus the cursor's X.
 std::string XReadOut(double interval, int32_t xOffset, double cursorX);

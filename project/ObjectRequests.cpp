@@ -11,8 +11,10 @@
 #include "LogoCore/PrimitiveSupport.h"
 #include "project/KinetraDoc.h"
 #include "project/ObjectActions.h"
+#include "project/PageExport.h"
 #include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
+#include "project/TextDrawing.h"
 
 namespace {
 
@@ -130,6 +132,35 @@ void SetShape(CKinetraDoc& doc, CPageObject& object, const std::string& name) {
     }
 }
 
+// Drawing in a picture box: only here, on the main thread, do its pixels change.
+void DrawingRequest(CKinetraDoc& doc, uint32_t number, ProjectRequest& request,
+                    CPageObject& object) {
+    CPictureBox& box = As<CPictureBox>(object, "draw");
+    const PagePoint point{request.numbers[0], request.numbers[1]};
+    switch (number) {
+        case kClearDrawing:
+            box.Clear(object.Size());
+            break;
+        case kDrawTo:
+            if (request.flag)
+                box.LineTo(object.Size(), point);
+            else
+                box.MoveTo(point);
+            break;
+        case kDrawLabel:
+            RequireTextDrawing();
+            box.Label(object.Size(), request.text, FontOf(FontRecord{}));
+            break;
+        case kResetSize:
+            if (box.picture && box.picture->width > 0 && box.picture->height > 0) {
+                // What was drawn stays where it is, cropped or with white added.
+                doc.Resize(object, {box.picture->width, box.picture->height}, true);
+                ++box.changes;
+            }
+            break;
+    }
+}
+
 CHandleData* GraphRequest(uint32_t number, ProjectRequest& request, CGraph& graph) {
     switch (number) {
         case kSetYAxis:
@@ -190,6 +221,12 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
         doc->SetModified(true);
         return nullptr;
     }
+    if (number == kExportPage) {
+        const CPage* page = doc->CurrentPage();
+        if (!page) RaiseError(kErrorNoOpenProject, {request.calledName});
+        ExportPage(*doc, *page, request.text);
+        return nullptr;
+    }
     CPageObject* found = doc->FindObject(request.name);
     if (!found) {
         // A monitor deleted under its task: the task ends.
@@ -209,6 +246,12 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
         case kUpdateMonitor:
             return MakeInteger(
                 As<CMonitor>(object, ".updatemonitor").Update(request.task, request.text) ? 1 : 0);
+        case kClearDrawing:
+        case kDrawTo:
+        case kDrawLabel:
+        case kResetSize:
+            DrawingRequest(*doc, number, request, object);
+            return nullptr;
         case kSetShape:
             SetShape(*doc, object, request.text);
             doc->SetModified(true);

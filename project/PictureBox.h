@@ -1,6 +1,7 @@
 // A picture box: shows a picture of the library, and Logo draws into it.
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,14 @@ namespace platform {
 class ArchiveReader;
 }  // namespace platform
 
+class QFont;
+
+// Logo draws into the box: a line from the drawing position, text at it,
+// and clearing back to the picture. The pixels live here, in the model,
+// and are touched only on the main thread: Logo tasks draw through the
+// main thread's channel like every other object command, and the window,
+// printing and export paint there too. Pen colour and size are plain
+// fields that Logo may read and set under the document's lock.
 class CPictureBox {
   public:
     static constexpr const char* kClassName = "CPictureBox";
@@ -20,6 +29,13 @@ class CPictureBox {
     PictureRef picture;
     std::string pictureName;
     PagePoint drawingPosition;
+    Colour penColour = kBlack;
+    int32_t penSize = 1;
+    // The drawing, the box's size; null until Logo first draws, the
+    // picture being shown until then.
+    QImage drawing;
+    // Grows with every change of what the box shows: the window repaints.
+    uint64_t changes = 0;
 
     // The picture reference of the file: its marker and the entry's name.
     template <typename Self, typename Visitor>
@@ -35,4 +51,19 @@ class CPictureBox {
     bool Read(platform::ArchiveReader& in, int32_t version, CPictureLibrary& library);
     // Shows the library's entry of that name; false when there is none.
     bool ShowPicture(CPictureLibrary& library, const std::string& name);
+
+    // What the box shows at that size: white, the picture at its own size
+    // in the top left corner, and what Logo drew on top.
+    QImage Pixels(PageSize size) const;
+    // The drawing goes back to the picture (or white).
+    void Clear(PageSize size);
+    void MoveTo(PagePoint to);
+    // A line in the pen's colour and size; the drawing position follows.
+    void LineTo(PageSize size, PagePoint to);
+    // The text with its top left at the drawing position.
+    void Label(PageSize size, const std::string& text, const QFont& font);
+
+  private:
+    // The drawing, made from the picture or fitted to a new box size.
+    QImage& Surface(PageSize size);
 };

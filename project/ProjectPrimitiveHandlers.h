@@ -41,7 +41,13 @@ KINETRA_PROJECT_HANDLER(UpdateMonitorLoop);      // 32007
 KINETRA_PROJECT_HANDLER(GraphCommand);   // 460, 461, 463, 464, 468-474
 KINETRA_PROJECT_HANDLER(GraphReporter);  // 462, 466
 KINETRA_PROJECT_HANDLER(GraphSetting);   // 465, 467
-KINETRA_PROJECT_HANDLER(ExportCurves);   // 32008 exportcurves
+KINETRA_PROJECT_HANDLER(ExportCurves);   // 32010 exportcurves
+
+// Picture boxes and the page as a picture (DrawingPrimitives.cpp).
+KINETRA_PROJECT_HANDLER(DrawingCommand);       // 430, 434, 436, 439, 440
+KINETRA_PROJECT_HANDLER(PenSetting);           // 431, 437
+KINETRA_PROJECT_HANDLER(DrawingReporter);      // 432, 433, 438
+KINETRA_PROJECT_HANDLER(ExportPagePrimitive);  // 32011 exportpage
 
 // Pages (PagePrimitives.cpp).
 KINETRA_PROJECT_HANDLER(ClearPagePrimitive);   // 480

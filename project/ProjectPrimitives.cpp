@@ -66,16 +66,16 @@ constexpr PrimitiveRow kProjectRows[] = {
 
     // Picture boxes, shapes and the wallpaper. The pen and label commands
     // take the one value they set or draw; the reporters take none.
-    Fixed(430, 0),
-    Fixed(431, 1),
-    Fixed(432, 0),
-    Fixed(433, 0),
-    Fixed(434, 1),
-    Fixed(436, 1),
-    Fixed(437, 1),
-    Fixed(438, 0),
-    Fixed(439, 0),
-    Fixed(440, 1),
+    Row(DrawingCommand, 430, 0, 430),
+    Row(PenSetting, 431, 1, 431),
+    Row(DrawingReporter, 432, 0, 432),
+    Row(DrawingReporter, 433, 0, 433),
+    Row(DrawingCommand, 434, 1, 434),
+    Row(DrawingCommand, 436, 1, 436),
+    Row(PenSetting, 437, 1, 437),
+    Row(DrawingReporter, 438, 0, 438),
+    Row(DrawingCommand, 439, 0, 439),
+    Row(DrawingCommand, 440, 1, 440),
     Row(ShapePrimitive, 441, 0, 441),
     Row(ShapePrimitive, 442, 0, 442),
     Row(ShapePrimitive, 443, 1, 443),
@@ -149,6 +149,7 @@ constexpr PrimitiveRow kProjectRows[] = {
 constexpr NamedPrimitiveRow kProjectNamedRows[] = {
     {UpdateMonitorLoop, 32007, ".updatemonitor", 0, 0, 1, 1, 1},
     {ExportCurves, 32010, "exportcurves", 0, 0, 1, 1, 1},
+    {ExportPagePrimitive, 32011, "exportpage", 0, 0, 1, 1, 1},
 };
 
 }  // namespace

@@ -25,7 +25,8 @@ constexpr uint32_t kNumbers[] = {
     kSetGrid,           kAddPoint,         kFillCurve,     kShiftX,
     kSetBorder,         kShowName,         kDeleteObject,  kSetColour,
     kTopBottom,         kClearText,        kSetFontFace,   kSetFontSize,
-    kSetFontStyle,      kSetTextColour};
+    kSetFontStyle,      kSetTextColour,    kClearDrawing,  kDrawTo,
+    kDrawLabel,         kExportPage,       kResetSize};
 
 std::shared_ptr<CKinetraDoc> Document(const ProjectRequest& request) {
     std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();

@@ -14,7 +14,12 @@ class CHandleData;
 // takes the request).
 inline constexpr uint32_t kActivate = 0x7212;       // flag: on
 inline constexpr uint32_t kUpdateMonitor = 0x7213;  // text the value; task. Reply 1: go on
+inline constexpr uint32_t kClearDrawing = 0x7214;   // the picture box's drawing
+inline constexpr uint32_t kDrawTo = 0x7215;         // numbers x y; flag: a line, else a move
+inline constexpr uint32_t kDrawLabel = 0x7216;      // text
+inline constexpr uint32_t kExportPage = 0x7217;     // text the file; the current page
 inline constexpr uint32_t kSetShape = 0x7218;       // text the shape, style or picture
+inline constexpr uint32_t kResetSize = 0x7219;      // the picture box takes its picture's size
 inline constexpr uint32_t kSetWallpaper = 0x7220;   // text the picture (empty: none)
 inline constexpr uint32_t kSetLimits = 0x7221;      // values min max
 inline constexpr uint32_t kSetValue = 0x7222;       // values[0]

@@ -85,6 +85,8 @@ TEST(GraphText, ScaleReadOutsAndCsv) {
     for (const First f : {First{123, 120}, First{147, 145}, First{178, 180}, First{99, 100}})
         EXPECT_EQ(ComputeXScale(f.from, f.from + 1000, 400, 8).labels.front(), f.label) << f.from;
     EXPECT_EQ(ComputeXScale(0, 1.5, 400, 8).step, 1);
+    // Y: 0-1024 on 140 pixels, 30 a label: 4 fit, so steps of 500.
+    EXPECT_EQ(ComputeYScale(0, 1024, 140, 30).labels, (std::vector<int32_t>{0, 500, 1000}));
 
     EXPECT_EQ(XReadOut(10, 5, 20), "X: 25");
     EXPECT_EQ(XReadOut(0.5, 0, 2.25), "X: 2.2");

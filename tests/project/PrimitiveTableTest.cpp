@@ -166,6 +166,7 @@ TEST(PrimitiveTables, NamedRowsCarryTheirBuiltInNamesAndFields) {
         {".setboxunit", 32008, 0, 0, 2},
         {".setboxaction", 32009, 0, 0, 3},
         {"exportcurves", 32010, 0, 0, 1},
+        {"exportpage", 32011, 0, 0, 1},
     };
     const std::vector<NamedPrimitiveRow> rows = AllNamedRows();
     ASSERT_EQ(rows.size(), std::size(expected));
