@@ -16,6 +16,7 @@
 
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/NumberFormat.h"
+#include "app/HeadlessDrawing.h"
 #include "app/Session.h"
 #include "app/ShutdownSignals.h"
 #include "app/Startup.h"
@@ -200,6 +201,8 @@ int main(int argc, char** argv) {
     // A choice made in Logo (decimalcomma, decimalpoint) outlives the run.
     platform::SetDecimalSeparator(StoredDecimalSeparator().value_or(LocaleDecimalSeparator()));
 
+    std::optional<HeadlessDrawing> drawing;
+    if (!window) drawing.emplace();
     Session session({options.port, options.procedures, options.project});
     if (window)
         return window->Run(session, !::isatty(STDIN_FILENO), options.screenshot.value_or(""));

@@ -1,6 +1,9 @@
 // Page objects from the terminal against the simulated box: a slider's list
 // switches the lamp, a graph records the light it makes, and the curves
-// exported for a spreadsheet read back as CSV.
+// exported for a spreadsheet read back as CSV; a drawing with a label
+// exported as a picture.
+#include <QColor>
+#include <QImage>
 #include <cstdlib>
 #include <string>
 
@@ -37,6 +40,24 @@ TEST_F(PagesEndToEnd, ASliderLightsTheLampAndAGraphRecordsItForASpreadsheet) {
         csv + "'";
     if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "no python3";
     EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+// Text is drawn in the terminal too: its headless drawing has fonts.
+TEST_F(PagesEndToEnd, APictureBoxDrawnWithALabelIsExportedAsAPicture) {
+    const std::string png = (config_ / "page.png").string();
+    const RunResult run = Kinetra(
+        "newobject \"picturebox \"pic [10 10] [200 150]\n"
+        "setpencolor [255 0 0] moveto [0 75] lineto [199 75]\n"
+        "moveto [20 20] label \"Hello\n"
+        "exportpage \"" +
+            png + "\n",
+        "--port \"(none)\"");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    const QImage page(QString::fromStdString(png));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.pixelColor(110, 85), QColor(255, 0, 0)) << "the line, at the box's place";
+    EXPECT_EQ(page.pixelColor(110, 95), QColor(Qt::white));
 }
 
 }  // namespace
