@@ -46,7 +46,8 @@ void RegisterProjectNotices() {
                 result = MakeError(kErrorInternal);
             }
             // These return once the screen shows the change.
-            if (number == kActivate || number == kSetLimits || number == kSetValue)
+            if (number == kActivate || number == kClearDrawing || number == kSetLimits ||
+                number == kSetValue)
                 DeferReply(caller, result);
             else
                 ReplyToCaller(caller, result);
