@@ -10,18 +10,21 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <memory>
 #include <set>
 
 #include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/NameTable.h"
 #include "app/MainThreadChannel.h"
 #include "app/PipedInput.h"
 #include "app/ProjectCommands.h"
+#include "app/ProjectNotices.h"
 #include "app/Session.h"
 #include "app/ShutdownSignals.h"
 #include "app/TerminalFrontEnd.h"
@@ -29,6 +32,9 @@
 #include "gui/CommandCentreView.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageDialogs.h"
+#include "gui/PageFileDialogs.h"
+#include "gui/PageView.h"
+#include "gui/PageWindow.h"
 #include "gui/PreferencesDialog.h"
 #include "gui/ProceduresView.h"
 #include "gui/RecentProjects.h"
@@ -36,6 +42,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
+#include "project/PagePrinting.h"
 #include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
 
@@ -94,6 +101,8 @@ class WindowFrontEnd::Impl final : public QObject {
     std::weak_ptr<CKinetraDoc> shownDoc_;
     std::string shownPath_;
     bool shownLock_ = false;
+    const CPage* shownPage_ = nullptr;
+    gui::PageWindow* pageWindow_ = nullptr;  // owned by the window
     ProceduresEditor* sessionEditor_ = nullptr;
 };
 
@@ -110,6 +119,8 @@ WindowFrontEnd::Impl::~Impl() {
          {kKeyDown, kMouseDown, kShift, kCommandCentre, kToolBars, kPrint, kInsertText})
         SetRequestHandler(number, {});
     SetNoticeHandler(kTaskEnded, {});
+    // Printing is the project's own again: into a PDF file.
+    RegisterProjectNotices();
     if (piped_) piped_->Stop();
 }
 
@@ -118,6 +129,10 @@ void WindowFrontEnd::Impl::Attach(CommandCentre& centre, ProceduresPage& page, T
     page_ = &page;
     host_ = &host;
     window_->MakeViews();
+    pageWindow_ = new gui::PageWindow;
+    window_->SetChildContent(gui::MainWindow::Child::kPage, pageWindow_);
+    window_->SetPageViewAvailable(true);
+    connect(pageWindow_, &gui::PageWindow::modelChanged, this, [this] { Sync(); });
     // The window's page takes over from the session's, with what it defined.
     window_->Procedures()->ShowDefined(page.Text());
     sessionEditor_ = CurrentProceduresEditor();
@@ -186,6 +201,22 @@ void WindowFrontEnd::Impl::RegisterRequests() {
         window_->ToolBar()->setVisible(show && !window_->Locked());
         DeferReply(caller, nullptr);
     });
+    // The printing primitives print on the default printer, or into a PDF
+    // file when there is none; the status bar says where.
+    SetRequestHandler(kPrintPages, [this](CallerRecord* caller, void* block) {
+        const auto& request = *static_cast<ProjectRequest*>(block);
+        CHandleData* result = nullptr;
+        if (const auto doc = CKinetraDoc::Current()) {
+            try {
+                const std::string where =
+                    gui::PrintOnDefaultPrinter(*doc, PrintJobOfToken(request.numbers[0]));
+                window_->statusBar()->showMessage(QString::fromStdString(where), 10000);
+            } catch (const LogoError& error) {
+                result = error.handle;
+            }
+        }
+        ReplyToCaller(caller, result);
+    });
 }
 
 void WindowFrontEnd::Impl::ConnectMenus() {
@@ -216,6 +247,13 @@ void WindowFrontEnd::Impl::ConnectMenus() {
     });
     connect(w, &gui::MainWindow::importPicturesRequested, this,
             [this] { ImportPictures(*window_); });
+    connect(w, &gui::MainWindow::printRequested, this, [this] {
+        if (const auto doc = CKinetraDoc::Current()) gui::PrintPageWithDialog(window_.get(), *doc);
+    });
+    connect(w, &gui::MainWindow::exportPageRequested, this, [this] {
+        if (const auto doc = CKinetraDoc::Current()) gui::ExportPageWithDialog(window_.get(), *doc);
+    });
+    connect(w, &gui::MainWindow::pageChosen, pageWindow_, &gui::PageWindow::ChoosePage);
     connect(w, &gui::MainWindow::lockRequested, this, [this] {
         LockOrUnlock(*window_);
         Sync();
@@ -323,7 +361,10 @@ void WindowFrontEnd::Impl::Sync() {
     const QPoint pointer = QCursor::pos();
     host_->SetPointerPosition({pointer.x(), pointer.y()});
     const auto doc = CKinetraDoc::Current();
-    if (!doc) return;
+    if (!doc) {
+        pageWindow_->Refresh();
+        return;
+    }
     const bool locked = [&] {
         auto hold = doc->Lock();
         return doc->Settings().locked != 0;
@@ -340,6 +381,16 @@ void WindowFrontEnd::Impl::Sync() {
     if (path != shownPath_) {
         shownPath_ = path;
         window_->ShowPath(QString::fromStdString(path));
+    }
+    pageWindow_->Refresh();
+    const CPage* page = [&] {
+        auto hold = doc->Lock();
+        return doc->CurrentPage();
+    }();
+    if (page != shownPage_) {
+        // The first page shown is where the project left its windows.
+        if (shownPage_) window_->ShowPageWindow();
+        shownPage_ = page;
     }
 }
 

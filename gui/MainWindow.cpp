@@ -203,9 +203,11 @@ void MainWindow::MakeMenus() {
     file->addAction(tr("Import &procedures..."), this, &MainWindow::importProceduresRequested);
     file->addAction(tr("Import p&ictures..."), this, &MainWindow::importPicturesRequested);
     file->addSeparator();
-    // Pages are printed once the page view draws them.
-    QAction* print = file->addAction(tr("&Print..."), QKeySequence::Print);
-    print->setEnabled(false);
+    print_ = file->addAction(tr("&Print page..."), QKeySequence::Print, this,
+                             &MainWindow::printRequested);
+    export_ =
+        file->addAction(tr("&Export page as image..."), this, &MainWindow::exportPageRequested);
+    SetPageViewAvailable(pageViewAvailable_);
     lock_ = file->addAction(tr("&Lock project..."), this, &MainWindow::lockRequested);
     file->addAction(tr("P&references..."), this, &MainWindow::preferencesRequested);
     file->addSeparator();
@@ -232,16 +234,26 @@ void MainWindow::MakeMenus() {
             area_->setActiveSubWindow(window);
         });
     }
-    view->addAction(tr("Page &list"), this, [this] {
+    // The project's pages, the current one checked; choosing one shows it.
+    QMenu* pages = view->addMenu(tr("&Pages"));
+    connect(pages, &QMenu::aboutToShow, this, [this, pages] {
+        pages->clear();
         const auto doc = CKinetraDoc::Current();
-        const QStringList names = [&] {
-            QStringList list;
-            if (doc)
-                for (const std::string& name : doc->PageNames())
-                    list.append(QString::fromStdString(name));
-            return list;
-        }();
-        QMessageBox::information(this, tr("Pages"), names.join(QLatin1Char('\n')));
+        if (!doc) return;
+        std::vector<std::string> names;
+        int current = -1;
+        {
+            auto hold = doc->Lock();
+            names = doc->PageNames();
+            current = doc->CurrentPageIndex();
+        }
+        for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+            QAction* page = pages->addAction(QString::fromStdString(names[i]), this,
+                                             [this, i] { emit pageChosen(i); });
+            page->setCheckable(true);
+            page->setChecked(i == current);
+            page->setEnabled(pageViewAvailable_);
+        }
     });
     singlePage_ = view->addAction(tr("&Single-page presentation"));
     singlePage_->setCheckable(true);
@@ -315,6 +327,9 @@ void MainWindow::SetRunning(bool running) {
 
 void MainWindow::SetPageViewAvailable(bool available) {
     pageViewAvailable_ = available;
+    // The tool bar is made before the menus.
+    if (print_) print_->setEnabled(available);
+    if (export_) export_->setEnabled(available);
     for (QAction* tool : tools_->actions()) {
         tool->setEnabled(available && !locked_);
         if (!tool->isEnabled()) tool->setChecked(false);
@@ -330,6 +345,14 @@ QAction* MainWindow::ToolAction(int type) const {
     for (QAction* tool : tools_->actions())
         if (tool->data().toInt() == type) return tool;
     return nullptr;
+}
+
+void MainWindow::ShowPageWindow() {
+    QMdiSubWindow* page = ChildWindow(Child::kPage);
+    if (singlePage_->isChecked())
+        for (Child other : {Child::kSetup, Child::kProcedures}) ChildWindow(other)->hide();
+    page->show();
+    area_->setActiveSubWindow(page);
 }
 
 void MainWindow::SetLocked(bool locked) {

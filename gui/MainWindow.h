@@ -60,8 +60,12 @@ class MainWindow final : public QMainWindow {
     void SetSinglePage(bool single);
 
     void SetRunning(bool running);
-    // The page tools act on a page view: without one they stay disabled.
+    // The page tools, printing and export act on a page view: without one
+    // they stay disabled.
     void SetPageViewAvailable(bool available);
+    // Another page became current: the page window comes forward, alone in
+    // single-page presentation.
+    void ShowPageWindow();
     // The armed tool's object type (1-4, 6, 7), 0 when none is armed.
     int ArmedTool() const;
     QAction* StopAction() const { return stop_; }
@@ -81,6 +85,10 @@ class MainWindow final : public QMainWindow {
     void importProceduresRequested();
     void importPicturesRequested();
     void preferencesRequested();
+    void printRequested();
+    void exportPageRequested();
+    // View > Pages: the page at that index of the project's list.
+    void pageChosen(int index);
     // File > Lock project / Unlock project.
     void lockRequested();
     void quitRequested();
@@ -111,6 +119,8 @@ class MainWindow final : public QMainWindow {
     QActionGroup* tools_ = nullptr;
     QAction* singlePage_ = nullptr;
     QAction* lock_ = nullptr;
+    QAction* print_ = nullptr;
+    QAction* export_ = nullptr;
     QMenu* recent_ = nullptr;
     QLabel* link_ = nullptr;
     QLabel* running_ = nullptr;

@@ -113,3 +113,13 @@ CHandleData* ExportPagePrimitive(CLogoTask*, CHandleData** inputs, int32_t,
     Release(CallProject(kExportPage, request));
     return nullptr;
 }
+
+CHandleData* PrintPrimitive(CLogoTask*, CHandleData**, int32_t option,
+                            const std::string& calledName) {
+    OpenDocumentFor(calledName);
+    ProjectRequest request;
+    request.calledName = calledName;
+    request.numbers[0] = option;
+    Release(CallProject(kPrintPages, request));
+    return nullptr;
+}

@@ -39,13 +39,20 @@ void RunSlider(std::unique_lock<std::recursive_mutex>& hold, CPageObject& object
 
 }  // namespace
 
+void TouchObject(CKinetraDoc& doc, CPageObject& object) {
+    auto hold = doc.Lock();
+    if (!object.Selected())
+        if (CPage* page = doc.PageOf(object)) page->SelectAll(false);
+    TalkToContext selection = DefaultSelection();
+    selection.Store(object.Type(), object.Serial());
+    SetDefaultSelection(selection);
+}
+
 void PressButton(CKinetraDoc& doc, CPageObject& object) {
     auto hold = doc.Lock();
     CPageButton* button = object.As<CPageButton>();
     if (!button) return;
-    TalkToContext selection = DefaultSelection();
-    selection.Store(object.Type(), object.Serial());
-    SetDefaultSelection(selection);
+    TouchObject(doc, object);
     RunButton(hold, object, button->Press());
 }
 

@@ -10,6 +10,11 @@
 class CKinetraDoc;
 class CPageObject;
 
+// An object clicked on the page in run mode: the other objects of its
+// page are deselected, and it becomes the current object of its kind in
+// the global talk-to record.
+void TouchObject(CKinetraDoc& doc, CPageObject& object);
+
 // A button pressed or released with the mouse (not selected, no Shift):
 // it becomes the current button of the global talk-to record.
 void PressButton(CKinetraDoc& doc, CPageObject& button);

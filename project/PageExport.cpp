@@ -55,14 +55,20 @@ QByteArray PageImageBytes(const CKinetraDoc& doc, const CPage& page, bool svg) {
 }
 
 void PaintPageOnto(QPagedPaintDevice& device, const CKinetraDoc& doc, const CPage& page) {
+    QPainter painter(&device);
+    PaintPageFitted(painter, QSize(device.width(), device.height()), doc, page);
+}
+
+void PaintPageFitted(QPainter& painter, QSize area, const CKinetraDoc& doc, const CPage& page) {
     auto hold = doc.Lock();
     const QSize extent = PageExtent(doc, page);
-    QPainter painter(&device);
-    const double scale = std::min(static_cast<double>(device.width()) / extent.width(),
-                                  static_cast<double>(device.height()) / extent.height());
+    const double scale = std::min(static_cast<double>(area.width()) / extent.width(),
+                                  static_cast<double>(area.height()) / extent.height());
+    painter.save();
     painter.scale(scale, scale);
     painter.setClipRect(QRect(QPoint(0, 0), extent));
     PaintPage(painter, page, doc.Pictures(), extent);
+    painter.restore();
 }
 
 QByteArray PagePdfBytes(const CKinetraDoc& doc, const CPage& page) {

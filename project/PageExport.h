@@ -9,6 +9,8 @@
 class CKinetraDoc;
 class CPage;
 class QPagedPaintDevice;
+class QPainter;
+class QSize;
 
 // PNG bytes, or SVG when svg is set.
 QByteArray PageImageBytes(const CKinetraDoc& doc, const CPage& page, bool svg);
@@ -18,6 +20,10 @@ QByteArray PagePdfBytes(const CKinetraDoc& doc, const CPage& page);
 // Paints the page onto the current page of a printer or PDF writer, scaled
 // to fit its printable area, keeping the proportions.
 void PaintPageOnto(QPagedPaintDevice& device, const CKinetraDoc& doc, const CPage& page);
+// The same with a painter already open on such a device, into the area
+// (device pixels) from its top left: a print of several pages goes on
+// with the one painter.
+void PaintPageFitted(QPainter& painter, QSize area, const CKinetraDoc& doc, const CPage& page);
 
 // Writes the page to the file, atomically (a temporary file renamed):
 // SVG when the name ends in .svg, PDF for .pdf, PNG otherwise. Raises -97

@@ -48,6 +48,7 @@ KINETRA_PROJECT_HANDLER(DrawingCommand);       // 430, 434, 436, 439, 440
 KINETRA_PROJECT_HANDLER(PenSetting);           // 431, 437
 KINETRA_PROJECT_HANDLER(DrawingReporter);      // 432, 433, 438
 KINETRA_PROJECT_HANDLER(ExportPagePrimitive);  // 32011 exportpage
+KINETRA_PROJECT_HANDLER(PrintPrimitive);       // 520-522
 
 // Pages (PagePrimitives.cpp).
 KINETRA_PROJECT_HANDLER(ClearPagePrimitive);   // 480

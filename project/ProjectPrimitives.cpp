@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr PrimitiveRow Fixed(int32_t token, int32_t inputs) {
-    return {PrimitiveNotAvailable, token, 0, 0, inputs, inputs, inputs};
-}
-
 constexpr PrimitiveRow Row(PrimitiveHandler handler, int32_t token, int32_t inputs,
                            int32_t option = 0) {
     return {handler, token, 0, option, inputs, inputs, inputs};
@@ -139,11 +135,10 @@ constexpr PrimitiveRow kProjectRows[] = {
     Row(ListFiles, 513, 0, kTextTextExtension),
     Row(OpenProjectPrimitive, 514, 1, 0),
 
-    // Printing: each primitive names what it prints (the text, the current
-    // page, all pages) in its request itself, so it takes no input.
-    Fixed(520, 0),
-    Fixed(521, 0),
-    Fixed(522, 0),
+    // Printing: the current page, every page, the procedures text.
+    Row(PrintPrimitive, 520, 0, 520),
+    Row(PrintPrimitive, 521, 0, 521),
+    Row(PrintPrimitive, 522, 0, 522),
 };
 
 constexpr NamedPrimitiveRow kProjectNamedRows[] = {

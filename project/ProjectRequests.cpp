@@ -5,8 +5,10 @@
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/MainThreadCall.h"
 #include "LogoCore/PrimitiveSupport.h"
+#include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
+#include "project/PagePrinting.h"
 #include "project/ProceduresEditor.h"
 
 namespace {
@@ -26,7 +28,7 @@ constexpr uint32_t kNumbers[] = {
     kSetBorder,         kShowName,         kDeleteObject,  kSetColour,
     kTopBottom,         kClearText,        kSetFontFace,   kSetFontSize,
     kSetFontStyle,      kSetTextColour,    kClearDrawing,  kDrawTo,
-    kDrawLabel,         kExportPage,       kResetSize};
+    kDrawLabel,         kExportPage,       kResetSize,     kPrintPages};
 
 std::shared_ptr<CKinetraDoc> Document(const ProjectRequest& request) {
     std::shared_ptr<CKinetraDoc> doc = CKinetraDoc::Current();
@@ -161,6 +163,16 @@ CHandleData* ServeProjectRequest(uint32_t number, ProjectRequest& request) {
         case kNewPage:
         case kRenamePage:
             return PageRequest(number, request);
+        case kPrintPages: {
+            // Without a printer of its own (the terminal), the job is a PDF
+            // file, and the user is told where.
+            const auto doc = Document(request);
+            const PrintJob job = PrintJobOfToken(request.numbers[0]);
+            const std::string path = PrintJobPdfName(*doc, job);
+            PrintJobToPdf(*doc, job, path);
+            platform::ShowMessage(platform::MessageKind::Information, "printed to " + path);
+            return nullptr;
+        }
         default:
             return ProjectFileRequest(number, request);
     }

@@ -56,6 +56,7 @@ inline constexpr uint32_t kSetFontSize = 0x7252;       // numbers[0] points
 inline constexpr uint32_t kSetFontStyle = 0x7253;      // numbers[0] the style bits
 inline constexpr uint32_t kSetTextColour = 0x7254;     // numbers r g b
 inline constexpr uint32_t kInsertProcedures = 0x7259;  // text
+// kPrintPages (0x7260) of the channel: numbers[0] the primitive's token.
 
 struct ProjectRequest {
     std::string calledName;  // the primitive's, for its errors

@@ -123,16 +123,17 @@ TEST(PrimitiveTables, EveryCorePrimitiveHasItsRealHandler) {
     }
 }
 
-// The box is complete too: every output, input and setup primitive.
-TEST(PrimitiveTables, EveryBoxPrimitiveHasItsRealHandler) {
-    const PrimitiveFamily box = BoxPrimitiveFamily();
-    for (const PrimitiveRow& row : box.numbered) {
-        SCOPED_TRACE("token " + std::to_string(row.token));
-        EXPECT_NE(row.handler, &PrimitiveNotAvailable);
-    }
-    for (const NamedPrimitiveRow& row : box.named) {
-        SCOPED_TRACE(row.name);
-        EXPECT_NE(row.handler, &PrimitiveNotAvailable);
+// The box and the project are complete too, printing included.
+TEST(PrimitiveTables, EveryBoxAndProjectPrimitiveHasItsRealHandler) {
+    for (const PrimitiveFamily& family : {BoxPrimitiveFamily(), ProjectPrimitiveFamily()}) {
+        for (const PrimitiveRow& row : family.numbered) {
+            SCOPED_TRACE("token " + std::to_string(row.token));
+            EXPECT_NE(row.handler, &PrimitiveNotAvailable);
+        }
+        for (const NamedPrimitiveRow& row : family.named) {
+            SCOPED_TRACE(row.name);
+            EXPECT_NE(row.handler, &PrimitiveNotAvailable);
+        }
     }
 }
 

@@ -55,17 +55,5 @@ TEST(ShippedVocabulary, NamesEveryTokenAndRegistersEachWithItsRow) {
     }
     EXPECT_EQ(named.size(), table.size()) << "some numbered primitive has no name";
 
-    // A primitive whose feature comes later says so, naming itself.
-    CHandleData* later = FindName("printpage");
-    ASSERT_NE(later, nullptr);
-    CHandleData* inputs[] = {nullptr};
-    try {
-        later->Primitive().handler(nullptr, inputs, 0, "printpage");
-        ADD_FAILURE() << "no error raised";
-    } catch (const LogoError& e) {
-        EXPECT_EQ(ErrorText(e.handle),
-                  platform::FormatResource(kTextNotAvailable, {"printpage"}) + "\r\n");
-        Release(e.handle);
-    }
     fs::remove_all(config);
 }
