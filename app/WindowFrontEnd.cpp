@@ -388,8 +388,9 @@ void WindowFrontEnd::Impl::Sync() {
         return doc->CurrentPage();
     }();
     if (page != shownPage_) {
-        // The first page shown is where the project left its windows.
-        if (shownPage_) window_->ShowPageWindow();
+        // The first page shown is where the project left its windows,
+        // unless one window at a time is shown: then it is the page.
+        if (shownPage_ || window_->SinglePage()) window_->ShowPageWindow();
         shownPage_ = page;
     }
 }

@@ -29,6 +29,7 @@
 #include "LogoCore/NameTable.h"
 #include "box/BoxLink.h"
 #include "gui/CommandCentreView.h"
+#include "gui/PreferencesDialog.h"
 #include "gui/ProceduresView.h"
 #include "gui/SetupView.h"
 #include "project/KinetraDoc.h"
@@ -347,6 +348,10 @@ QAction* MainWindow::ToolAction(int type) const {
     return nullptr;
 }
 
+bool MainWindow::SinglePage() const {
+    return singlePage_->isChecked();
+}
+
 void MainWindow::ShowPageWindow() {
     QMdiSubWindow* page = ChildWindow(Child::kPage);
     if (singlePage_->isChecked())
@@ -382,7 +387,9 @@ void MainWindow::ShowProject(const CKinetraDoc& doc) {
     SetSinglePage(false);
     ApplyFrames();
     SetLocked(settings.locked != 0);
-    SetSinglePage(settings.singlePage != 0);
+    SetSinglePage(settings.singlePage != 0 || PreferencesDialog::SinglePagePreferred());
+    // One window at a time opens on the page.
+    if (SinglePage()) area_->setActiveSubWindow(ChildWindow(Child::kPage));
     ShowPath(QString::fromStdString(doc.Path()));
 }
 
@@ -410,9 +417,11 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this] {
             if (!framesPending_ || !isVisible()) return;
             const bool single = area_->viewMode() == QMdiArea::TabbedView;
+            QMdiSubWindow* active = area_->activeSubWindow();
             SetSinglePage(false);
             ApplyFrames();
             SetSinglePage(single);
+            if (active) area_->setActiveSubWindow(active);
         });
 }
 

@@ -58,6 +58,7 @@ class MainWindow final : public QMainWindow {
     bool Locked() const { return locked_; }
     // Single-page presentation: one child window at a time.
     void SetSinglePage(bool single);
+    bool SinglePage() const;
 
     void SetRunning(bool running);
     // The page tools, printing and export act on a page view: without one

@@ -92,8 +92,14 @@ void PageView::Refresh() {
     }
 }
 
+void PageView::SetMinimumArea(QSize area) {
+    if (area == minimumArea_) return;
+    minimumArea_ = area;
+    if (!picture_.isNull()) Refresh();
+}
+
 void PageView::Render(const CKinetraDoc& doc, const CPage& page) {
-    const QSize extent = PageExtent(doc, page);
+    const QSize extent = PageExtent(doc, page).expandedTo(minimumArea_);
     picture_ = QImage(extent, QImage::Format_ARGB32_Premultiplied);
     {
         QPainter painter(&picture_);

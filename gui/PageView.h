@@ -40,6 +40,10 @@ class PageView final : public QWidget {
     // front end calls it after each batch of channel messages.
     void Refresh();
 
+    // The page's colour reaches at least this far (the window's visible
+    // part), beyond the page's own size.
+    void SetMinimumArea(QSize area);
+
     bool EditMode() const { return editMode_; }
     // Editing: the overlay takes the mouse, objects no longer respond.
     void SetEditMode(bool edit);
@@ -100,6 +104,7 @@ class PageView final : public QWidget {
     void Act(Operation operation);
 
     QImage picture_;
+    QSize minimumArea_;
     const CPage* page_ = nullptr;  // for telling a page switch only
     std::weak_ptr<CKinetraDoc> doc_;
     std::vector<GraphMark> marks_;

@@ -1,5 +1,6 @@
 #include "gui/PageWindow.h"
 
+#include <QEvent>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -25,6 +26,7 @@ PageWindow::PageWindow(QWidget* parent) : QWidget(parent) {
     view_ = new PageView;
     scroll_->setWidget(view_);
     layout->addWidget(scroll_, 1);
+    scroll_->viewport()->installEventFilter(this);
     connect(tabs_, &QTabBar::currentChanged, this, &PageWindow::ChoosePage);
     connect(view_, &PageView::modelChanged, this, &PageWindow::modelChanged);
 }
@@ -60,6 +62,17 @@ void PageWindow::ChoosePage(int index) {
         doc->ActivatePage(*doc->Pages()[index]);
     }
     emit modelChanged();
+}
+
+}  // namespace gui
+
+namespace gui {
+
+// The page's colour fills the window, however small the page.
+bool PageWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize)
+        view_->SetMinimumArea(scroll_->viewport()->size());
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace gui

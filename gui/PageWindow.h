@@ -27,6 +27,9 @@ class PageWindow final : public QWidget {
     // Makes the page at that index of the project's list current.
     void ChoosePage(int index);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   signals:
     // The user chose another page, or changed an object: the model changed.
     void modelChanged();

@@ -60,7 +60,7 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     numbers->addWidget(point_);
 
     singlePage_ = new QCheckBox(tr("Show one window at a time"));
-    singlePage_->setChecked(platform::UserProfile().GetNumber(kGeneral, kSinglePage, 0) != 0);
+    singlePage_->setChecked(SinglePagePreferred());
 
     midi_ = new QComboBox;
     midi_->addItem(tr("(the first that plays)"), QString());
@@ -86,6 +86,10 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+}
+
+bool PreferencesDialog::SinglePagePreferred() {
+    return platform::UserProfile().GetNumber(kGeneral, kSinglePage, 0) != 0;
 }
 
 bool PreferencesDialog::SinglePage() const {

@@ -21,6 +21,8 @@ class PreferencesDialog final : public QDialog {
 
     QComboBox* PortList() const { return port_; }
     bool SinglePage() const;
+    // The stored preference, which a project without its own flag follows.
+    static bool SinglePagePreferred();
     // Stores the choices and opens the box on the chosen port when it is
     // not the one open.
     void Apply();
