@@ -42,6 +42,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
+#include "project/ObjectActions.h"
 #include "project/PagePrinting.h"
 #include "project/ProceduresEditor.h"
 #include "project/ProjectRequests.h"
@@ -420,8 +421,14 @@ bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
             if (!key->isAutoRepeat()) heldKeys_.erase(key->key());
             break;
         }
-        case QEvent::MouseMove:
         case QEvent::MouseButtonPress:
+            // A click anywhere into the procedures page makes it the text box.
+            if (auto* widget = qobject_cast<QWidget*>(watched);
+                widget && window_->Procedures() &&
+                (widget == window_->Procedures() || window_->Procedures()->isAncestorOf(widget)))
+                TouchProceduresPage();
+            [[fallthrough]];
+        case QEvent::MouseMove:
         case QEvent::MouseButtonRelease: {
             const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
             host_->SetPointerPosition({at.x(), at.y()});

@@ -48,6 +48,14 @@ void TouchObject(CKinetraDoc& doc, CPageObject& object) {
     SetDefaultSelection(selection);
 }
 
+void TouchProceduresPage() {
+    TalkToContext selection = DefaultSelection();
+    selection.textBox = CKinetraDoc::kProceduresPage;
+    selection.textHolder = CKinetraDoc::kProceduresPage;
+    selection.colourHolder = CKinetraDoc::kProceduresPage;
+    SetDefaultSelection(selection);
+}
+
 void PressButton(CKinetraDoc& doc, CPageObject& object) {
     auto hold = doc.Lock();
     CPageButton* button = object.As<CPageButton>();

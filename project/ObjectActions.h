@@ -15,6 +15,10 @@ class CPageObject;
 // the global talk-to record.
 void TouchObject(CKinetraDoc& doc, CPageObject& object);
 
+// The user clicked into the procedures page: text primitives of tasks
+// without a text box of their own write there from now on.
+void TouchProceduresPage();
+
 // A button pressed or released with the mouse (not selected, no Shift):
 // it becomes the current button of the global talk-to record.
 void PressButton(CKinetraDoc& doc, CPageObject& button);

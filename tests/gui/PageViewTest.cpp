@@ -22,6 +22,7 @@
 #include "gui/MainWindow.h"
 #include "gui/PageView.h"
 #include "gui/PageWindow.h"
+#include "gui/ProceduresView.h"
 #include "platform/ConfigStore.h"
 #include "project/GraphPainter.h"
 #include "project/KinetraDoc.h"
@@ -129,6 +130,12 @@ TEST_F(PageViewTest, ButtonsSlidersAndTextBoxesAnswerTheMouseThroughTheModel) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !editor->isVisible(); }, kWaitMs));
     QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(60, 150));
     EXPECT_FALSE(editor->isVisible()) << "a protected box took the caret";
+
+    // After a click into the procedures page, text without a text box goes there.
+    gui::ProceduresView& procedures = *front_.Window().Procedures();
+    QTest::mouseClick(procedures.Editor()->viewport(), Qt::LeftButton);
+    Run("insert \"|to zz end|");
+    EXPECT_NE(procedures.Text().find("to zz end"), std::string::npos);
 }
 
 TEST_F(PageViewTest, AMonitorFollowsTheSensorAndASamplingGraphDrawsOnlyItsNewPart) {
