@@ -42,6 +42,76 @@ std::string WithCarriageReturns(const std::string& text) {
     return out;
 }
 
+// Everything the renderer draws a page from, as bytes: when they are the
+// same as last time nothing is drawn again (the command centre's keys and
+// a monitor's updates come through the same refresh). A sampling graph's
+// curves are left out: their new samples are drawn apart.
+class LookWriter {
+  public:
+    explicit LookWriter(std::string& out) : out_(out) {}
+    void Int(int32_t value) { Append(value); }
+    void Double(double value) { Append(value); }
+    void Text(const std::string& text) {
+        Append(text.size());
+        out_ += text;
+    }
+    void Colour(const ::Colour& colour) {
+        for (int32_t part : {colour.red, colour.green, colour.blue}) Append(part);
+    }
+    void Font(const FontRecord& font) {
+        for (int32_t value :
+             {font.height, font.width, font.escapement, font.orientation, font.weight})
+            Append(value);
+        for (uint8_t value : {font.italic, font.underline, font.strikeOut, font.charSet})
+            Append(value);
+        out_.append(reinterpret_cast<const char*>(font.face.data()), font.face.size());
+    }
+    void Curves(const CurveSet& curves) {
+        if (skipCurves) return;
+        for (const auto& curve : curves) {
+            Append(curve.size());
+            out_.append(reinterpret_cast<const char*>(curve.data()), curve.size() * sizeof(double));
+        }
+    }
+    void Constant(int32_t) {}
+    bool Has(int32_t) const { return true; }
+    template <typename T>
+    void Append(T value) {
+        out_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+
+    bool skipCurves = false;
+
+  private:
+    std::string& out_;
+};
+
+std::string PageLook(const CPage& page, QSize extent) {
+    std::string look;
+    LookWriter out(look);
+    out.Text(page.Name());
+    out.Colour(page.BackColour());
+    out.Text(page.Wallpaper());
+    out.Int(extent.width());
+    out.Int(extent.height());
+    for (const auto& object : page.Objects()) {
+        out.Int(object->Serial());
+        out.Int(object->Selected());
+        if (const CGraph* graph = object->As<CGraph>()) {
+            out.skipCurves = graph->Sampling();  // takes the data lock itself
+            auto data = graph->DataLock();
+            CPageObject::Fields(*object, out);
+            out.skipCurves = false;
+            continue;
+        }
+        CPageObject::Fields(*object, out);
+        if (const CPageButton* button = object->As<CPageButton>()) out.Int(button->down);
+        if (const CMonitor* monitor = object->As<CMonitor>()) out.Text(monitor->shown);
+        if (const CPictureBox* box = object->As<CPictureBox>()) out.Append(box->changes);
+    }
+    return look;
+}
+
 }  // namespace
 
 PageView::PageView(QWidget* parent) : QWidget(parent) {
@@ -83,7 +153,13 @@ void PageView::Refresh() {
         update();
         return;
     }
-    Render(*doc, *page);
+    // Unchanged, it is not drawn again: a sampling graph goes on drawing
+    // only its new samples.
+    const std::string look = PageLook(*page, PageExtent(*doc, *page).expandedTo(minimumArea_));
+    if (look != look_ || picture_.isNull()) {
+        look_ = look;
+        Render(*doc, *page);
+    }
     if (editing_) {
         if (const CPageObject* box = Shown(*doc, editing_))
             SyncEditor(*box);
@@ -96,6 +172,11 @@ void PageView::SetMinimumArea(QSize area) {
     if (area == minimumArea_) return;
     minimumArea_ = area;
     if (!picture_.isNull()) Refresh();
+}
+
+void PageView::Redraw() {
+    look_.clear();
+    Refresh();
 }
 
 void PageView::Render(const CKinetraDoc& doc, const CPage& page) {
@@ -135,7 +216,7 @@ void PageView::DrawNewSamples() {
     if (!doc) return;
     auto hold = doc->Lock();
     const CPage* page = doc->CurrentPage();
-    if (!page || page != page_) return Refresh();
+    if (!page || page != page_) return Redraw();
     struct Part {
         const CPageObject* object;
         int curve;
@@ -178,7 +259,7 @@ void PageView::DrawNewSamples() {
         return true;
     };
     for (GraphMark& mark : marks_)
-        if (!collect(mark)) return Refresh();
+        if (!collect(mark)) return Redraw();
     for (const Part& part : parts) {
         QPainter painter(&picture_);
         painter.translate(part.object->Position().x, part.object->Position().y);

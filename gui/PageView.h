@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "project/Geometry.h"
@@ -91,6 +93,8 @@ class PageView final : public QWidget {
     };
 
     void Render(const CKinetraDoc& doc, const CPage& page);
+    // Refresh, drawing the page even if nothing it is drawn from changed.
+    void Redraw();
     void DrawNewSamples();
     void OpenEditor(const CPageObject& object);
     void CloseEditor();
@@ -104,6 +108,7 @@ class PageView final : public QWidget {
     void Act(Operation operation);
 
     QImage picture_;
+    std::string look_;  // what picture_ was drawn from
     QSize minimumArea_;
     const CPage* page_ = nullptr;  // for telling a page switch only
     std::weak_ptr<CKinetraDoc> doc_;

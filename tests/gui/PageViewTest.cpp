@@ -151,13 +151,10 @@ TEST_F(PageViewTest, AMonitorFollowsTheSensorAndASamplingGraphDrawsOnlyItsNewPar
             return Object<CMonitor>("m").shown == "300" && Region(QRect(20, 20, 80, 20)) != seven;
         },
         kWaitMs));
-    // Its requests would draw the page again and again.
-    Run("talkto \"m deactivate");
-
+    // Its updates go on, showing the same value: the page is not drawn again.
     Run(".setboxname 5 \"lux newobject \"graph \"chart [150 20] [300 220] "
         "setcurvefunction 1 \".lux setinterval 2 startsample");
-    // The line's end is shown once more; from the first new samples on,
-    // nothing but they are drawn.
+    // From the first new samples on, nothing but they are drawn.
     ASSERT_TRUE(QTest::qWaitFor([&] { return View().PartPaints() > 0; }, kWaitMs));
     const int full = View().FullPaints();
     const int part = View().PartPaints();
