@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
@@ -370,7 +371,8 @@ void PageView::mousePressEvent(QMouseEvent* event) {
     }
     if (type == kTextBoxObject) {
         auto hold = doc->Lock();
-        if (!object->As<CTextBox>()->protectedText) OpenEditor(*object);
+        if (!object->As<CTextBox>()->protectedText)
+            OpenEditor(*object, event->position().toPoint());
     }
     emit modelChanged();
 }
@@ -451,7 +453,7 @@ void PageView::DragSlider(QPoint at) {
 // A text box being typed in holds a plain text editor over it, in its font
 // and colours; every change goes to the model at once, caret included, so
 // that Logo reads what is shown.
-void PageView::OpenEditor(const CPageObject& object) {
+void PageView::OpenEditor(const CPageObject& object, QPoint at) {
     if (!editor_) {
         editor_ = new QPlainTextEdit(this);
         editor_->setFrameShape(QFrame::NoFrame);
@@ -460,19 +462,25 @@ void PageView::OpenEditor(const CPageObject& object) {
         connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, &PageView::EditorChanged);
     }
     const CTextBox& box = *object.As<CTextBox>();
+    {
+        // Setting it up is no typing.
+        const QSignalBlocker quiet(editor_);
+        editor_->setGeometry(object.Position().x, object.Position().y, object.Size().width,
+                             object.Size().height);
+        editor_->setFont(FontOf(box.font));
+        QPalette colours = editor_->palette();
+        colours.setColor(QPalette::Base, ColourOf(box.backColour));
+        colours.setColor(QPalette::Text, ColourOf(box.textColour));
+        editor_->setPalette(colours);
+        editor_->document()->setDocumentMargin(2);
+        SyncEditor(object);
+    }
     editing_ = object.Serial();
-    editor_->setGeometry(object.Position().x, object.Position().y, object.Size().width,
-                         object.Size().height);
-    editor_->setFont(FontOf(box.font));
-    QPalette colours = editor_->palette();
-    colours.setColor(QPalette::Base, ColourOf(box.backColour));
-    colours.setColor(QPalette::Text, ColourOf(box.textColour));
-    editor_->setPalette(colours);
-    editor_->document()->setDocumentMargin(2);
-    SyncEditor(object);
     editor_->show();
     editor_->raise();
     if (overlay_) overlay_->raise();
+    // The caret goes where the click was.
+    editor_->setTextCursor(editor_->cursorForPosition(editor_->viewport()->mapFrom(this, at)));
     editor_->setFocus(Qt::MouseFocusReason);
 }
 

@@ -96,7 +96,8 @@ class PageView final : public QWidget {
     // Refresh, drawing the page even if nothing it is drawn from changed.
     void Redraw();
     void DrawNewSamples();
-    void OpenEditor(const CPageObject& object);
+    // Over the text box, the caret at the point clicked (view coordinates).
+    void OpenEditor(const CPageObject& object, QPoint at);
     void CloseEditor();
     void EditorChanged();
     void SyncEditor(const CPageObject& object);

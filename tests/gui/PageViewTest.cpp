@@ -93,7 +93,7 @@ TEST_F(PageViewTest, ButtonsSlidersAndTextBoxesAnswerTheMouseThroughTheModel) {
     Run("newobject \"button \"go [20 20] [80 24] setbuttonmode 0 setbuttonfunction [print "
         "\"first] setbuttonfunction2 [print \"second]");
     Run("newobject \"slider \"level [20 80] [160 20] setsliderfunction [print level]");
-    Run("newobject \"textbox \"notes [20 130] [160 80]");
+    Run("newobject \"textbox \"notes [20 130] [160 80] insert \"|Some text|");
     const QRect button(20, 20, 80, 24);
     const QImage up = Region(button);
 
@@ -115,16 +115,17 @@ TEST_F(PageViewTest, ButtonsSlidersAndTextBoxesAnswerTheMouseThroughTheModel) {
     EXPECT_TRUE(Shows("\n8\n"));
     EXPECT_EQ(Object<CSlider>("level").value, 8);
 
-    // Typing goes into the model at once; Logo's insert shows in the box.
-    QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(60, 150));
+    // Typing goes into the model at once, at the caret clicked (the end of
+    // the first line); Logo's insert shows in the box.
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(175, 138));
     auto* editor = View().findChild<QPlainTextEdit*>();
     ASSERT_TRUE(editor && editor->isVisible());
-    QTest::keyClicks(editor, "hi");
+    QTest::keyClicks(editor, " hi");
     QTest::keyClick(editor, Qt::Key_Return);
     QTest::keyClicks(editor, "yo");
-    EXPECT_EQ(Object<CTextBox>("notes").text, "hi\r\nyo");
+    EXPECT_EQ(Object<CTextBox>("notes").text, "Some text hi\r\nyo");
     Run("talkto \"notes insert \"!");
-    EXPECT_EQ(editor->toPlainText(), "hi\nyo!");
+    EXPECT_EQ(editor->toPlainText(), "Some text hi\nyo!");
     Object<CTextBox>("notes").protectedText = 1;
     front_.Window().CommandCentre()->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !editor->isVisible(); }, kWaitMs));
