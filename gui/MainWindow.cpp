@@ -146,6 +146,12 @@ void MainWindow::MakeChildren() {
     ApplyFrames();
 }
 
+// The document area goes with the window's widgets, after this class's
+// part: its last activation changes must not reach it.
+MainWindow::~MainWindow() {
+    area_->disconnect(this);
+}
+
 void MainWindow::MakeViews() {
     procedures_ = new ProceduresView;
     SetChildContent(Child::kProcedures, procedures_);
