@@ -145,6 +145,12 @@ void MainWindow::MakeChildren() {
     ApplyFrames();
 }
 
+// The document area reports its windows' activation while it is taken
+// down: nothing of this window may hear of it then.
+MainWindow::~MainWindow() {
+    disconnect(area_, nullptr, this, nullptr);
+}
+
 void MainWindow::MakeViews() {
     procedures_ = new ProceduresView;
     SetChildContent(Child::kProcedures, procedures_);

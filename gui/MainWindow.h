@@ -33,6 +33,7 @@ class MainWindow final : public QMainWindow {
     enum class Child { kSetup, kProcedures, kPage };
 
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     CommandCentreView* CommandCentre() const { return commandCentre_; }
     // The procedures and setup pages, made once the texts they show are
