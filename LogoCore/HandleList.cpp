@@ -204,19 +204,32 @@ void CHandleList::RemoveByToken(int32_t token) {
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
+// Emptying a scope at the end of every call allocates nothing: the entries
+// leave all at once, and the array comes back for the next ones.
 void CHandleList::RemoveAllWithState(int32_t state) {
     auto guard = Hold();
     std::vector<CHandleData*> removed;
-    std::vector<CHandleData*> kept;
-    kept.reserve(entries_.size());
-    for (CHandleData* cell : entries_)
-        (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
-    entries_.swap(kept);
+    if (state == 0) {
+        removed.swap(entries_);
+    } else {
+        std::size_t kept = 0;
+        for (CHandleData* cell : entries_) {
+            if (cell->State() == state)
+                removed.push_back(cell);
+            else
+                entries_[kept++] = cell;
+        }
+        entries_.resize(kept);
+    }
     if (indexed_ && !removed.empty()) changes_.fetch_add(1, std::memory_order_acq_rel);
     for (CHandleData* cell : removed) Unindex(cell);
     for (CHandleData* cell : removed) {
         cell->SetState(kStateTemp, false, 0);
         Release(cell);
+    }
+    if (state == 0 && entries_.empty()) {
+        removed.clear();
+        entries_.swap(removed);
     }
 }
 

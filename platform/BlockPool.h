@@ -5,6 +5,9 @@
 // a block, whichever took it: a full cache passes a batch to the shared
 // store, from which an empty one takes a batch back. Memory, once carved,
 // stays with the pool for the rest of the run.
+//
+// Under the address sanitizer every block is an allocation of its own
+// again, so that it still sees each use after free and each leak.
 #pragma once
 
 #include <cstddef>
@@ -12,43 +15,35 @@
 #include <mutex>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#define KINETRA_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define KINETRA_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
-#else
-#define KINETRA_POISON(p, n) ((void)(p), (void)(n))
-#define KINETRA_UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
-
 namespace platform {
 
 template <std::size_t Size>
 class BlockPool {
   public:
     static void* Allocate() {
+        if constexpr (kSanitized) return ::operator new(Size);
         Cache& cache = t_cache;
         if (!cache.head) Refill(cache);
         Block* block = cache.head;
-        cache.head = Link(block).next;
+        cache.head = block->next;
         --cache.count;
-        KINETRA_UNPOISON(block, Size);
         return block;
     }
 
     static void Free(void* pointer) noexcept {
+        if constexpr (kSanitized) return ::operator delete(pointer);
         auto* block = static_cast<Block*>(pointer);
         Cache& cache = t_cache;
         if (!cache.owned || cache.count >= 2 * kBatch) [[unlikely]] {
             if (!Own(cache)) {
                 // The thread is ending: straight back to the store.
-                SetLink(block, {nullptr, nullptr, 1});
+                *block = {nullptr, nullptr, 1};
                 Store(block);
                 return;
             }
             if (cache.count >= 2 * kBatch) Spill(cache);
         }
-        SetLink(block, {cache.head, nullptr, 0});
+        *block = {cache.head, nullptr, 0};
         cache.head = block;
         ++cache.count;
     }
@@ -89,9 +84,7 @@ class BlockPool {
         ~CacheOwner() {
             Cache& cache = t_cache;
             if (cache.head) {
-                Block first = Link(cache.head);
-                first.count = cache.count;
-                SetLink(cache.head, first);
+                cache.head->count = cache.count;
                 Store(cache.head);
             }
             cache = Cache{};
@@ -99,22 +92,13 @@ class BlockPool {
         }
     };
 
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kSanitized = true;
+#else
+    static constexpr bool kSanitized = false;
+#endif
     static constexpr std::size_t kBatch = 64;
     static constexpr std::size_t kChunk = 64 * 1024;
-
-    // Free blocks stay poisoned for the address sanitizer but for the
-    // moment their links are read or written.
-    static Block Link(Block* block) {
-        KINETRA_UNPOISON(block, sizeof(Block));
-        Block link = *block;
-        KINETRA_POISON(block, Size);
-        return link;
-    }
-    static void SetLink(Block* block, const Block& link) {
-        KINETRA_UNPOISON(block, sizeof(Block));
-        *block = link;
-        KINETRA_POISON(block, Size);
-    }
 
     // Never destroyed: blocks are freed until the very end of the run.
     static Shared& SharedState() {
@@ -138,21 +122,20 @@ class BlockPool {
     static void Store(Block* batch) noexcept {
         Shared& shared = SharedState();
         std::lock_guard<std::mutex> guard(shared.lock);
-        Block first = Link(batch);
-        first.nextBatch = shared.batches;
-        SetLink(batch, first);
+        batch->nextBatch = shared.batches;
         shared.batches = batch;
     }
 
+    // A thread that allocates after its end (while the process exits)
+    // keeps what it takes: the process is about to return it all.
     static void Refill(Cache& cache) {
         Own(cache);
         Shared& shared = SharedState();
         std::lock_guard<std::mutex> guard(shared.lock);
         if (Block* batch = shared.batches) {
-            const Block first = Link(batch);
-            shared.batches = first.nextBatch;
+            shared.batches = batch->nextBatch;
             cache.head = batch;
-            cache.count = first.count;
+            cache.count = batch->count;
             return;
         }
         for (std::size_t i = 0; i < kBatch; ++i) {
@@ -162,12 +145,11 @@ class BlockPool {
                 shared.chunks = chunk;
                 shared.carve = chunk + alignof(std::max_align_t);
                 shared.carveEnd = chunk + kChunk;
-                KINETRA_POISON(shared.carve, shared.carveEnd - shared.carve);
             }
             auto* block = reinterpret_cast<Block*>(shared.carve);
             shared.carve += Size;
             ++shared.carved;
-            SetLink(block, {cache.head, nullptr, 0});
+            *block = {cache.head, nullptr, 0};
             cache.head = block;
             ++cache.count;
         }
@@ -177,13 +159,11 @@ class BlockPool {
     static void Spill(Cache& cache) noexcept {
         Block* batch = cache.head;
         Block* last = batch;
-        for (std::size_t i = 1; i < kBatch; ++i) last = Link(last).next;
-        cache.head = Link(last).next;
-        SetLink(last, {nullptr, nullptr, 0});
+        for (std::size_t i = 1; i < kBatch; ++i) last = last->next;
+        cache.head = last->next;
+        last->next = nullptr;
         cache.count -= kBatch;
-        Block first = Link(batch);
-        first.count = kBatch;
-        SetLink(batch, first);
+        batch->count = kBatch;
         Store(batch);
     }
 
