@@ -174,21 +174,19 @@ void CHandleList::RemoveAt(std::size_t index) {
     Release(cell);
 }
 
-bool CHandleList::Replace(CHandleData* cell, int32_t state) {
-    CHandleData* old;
-    {
-        auto guard = Hold();
-        const std::ptrdiff_t i = IndexOfName(cell->Name());
-        if (i < 0 || entries_[i]->Token() != cell->Token()) return false;
-        old = entries_[i];
-        if (indexed_) {
-            Unindex(old);
-            byName_.emplace(FoldedName(cell->Name()), cell);
-        }
-        cell->SetState(state, false, 0);
-        entries_[i] = cell;
-        Release(old);
+// The entry is found by its token and address: no name is compared.
+bool CHandleList::Replace(CHandleData* entry, CHandleData* cell, int32_t state) {
+    auto guard = Hold();
+    if (entry->Token() != cell->Token()) return false;
+    const std::ptrdiff_t i = IndexOfCell(entry);
+    if (i < 0) return false;
+    if (indexed_) {
+        Unindex(entry);
+        byName_.emplace(FoldedName(cell->Name()), cell);
     }
+    cell->SetState(state, false, 0);
+    entries_[i] = cell;
+    Release(entry);
     return true;
 }
 

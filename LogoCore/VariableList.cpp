@@ -41,8 +41,9 @@ void CVariableList::Rebind(std::string_view name, CHandleData* value, int32_t st
         return;
     }
     auto* cell = new CHandleData(name, old, value);
+    const bool replaced = variables_.Replace(old, cell, state);
     Release(old);
-    if (!variables_.Replace(cell, state)) {
+    if (!replaced) {
         Release(cell);
         Declare(name, value, state);
         return;
