@@ -477,8 +477,10 @@ bool PageEditor::Paste(const QClipboard& clipboard) {
     page_->SelectAll(false);
     std::vector<int32_t> serials;
     for (auto& object : pasted) {
+        // A picture this project lacks keeps its name, as a file read does.
         if (CPictureBox* box = object->As<CPictureBox>())
-            if (!box->pictureName.empty()) box->ShowPicture(doc_->Pictures(), box->pictureName);
+            if (doc_->Pictures().Find(box->pictureName))
+                box->ShowPicture(doc_->Pictures(), box->pictureName);
         object->Select(false, true);
         const std::string name = FreeName(*doc_, object->Name(), object->Type());
         serials.push_back(
