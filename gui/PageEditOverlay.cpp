@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "gui/ObjectPropertiesDialog.h"
 #include "gui/PageEditor.h"
 #include "project/KinetraDoc.h"
 #include "project/PageRenderer.h"
@@ -136,11 +137,16 @@ void PageEditOverlay::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PageEditOverlay::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double click on an object opens its properties.
     const PagePoint at = ToPage(event->position().toPoint());
-    auto hold = editor_.Document().Lock();
-    if (const CPage* page = editor_.Page())
-        if (const CPageObject* object = page->ObjectAt(at))
-            emit propertiesRequested(object->Serial());
+    int serial = 0;
+    {
+        auto hold = editor_.Document().Lock();
+        if (const CPage* page = editor_.Page())
+            if (const CPageObject* object = page->ObjectAt(at)) serial = object->Serial();
+    }
+    if (serial != 0 && ObjectPropertiesDialog::Edit(editor_.SharedDocument(), serial, this))
+        emit editor_.changed();
 }
 
 void PageEditOverlay::keyPressEvent(QKeyEvent* event) {

@@ -45,10 +45,6 @@ class PageEditOverlay final : public QWidget {
     void bringToFront();
     void sendToBack();
 
-  signals:
-    // A double click on an object: its properties are wanted.
-    void propertiesRequested(int serial);
-
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

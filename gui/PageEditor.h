@@ -36,6 +36,7 @@ class PageEditor final : public QObject {
     ~PageEditor() override;
 
     CKinetraDoc& Document() const { return *doc_; }
+    const std::shared_ptr<CKinetraDoc>& SharedDocument() const { return doc_; }
     CPage* Page() const { return page_; }
     // Another page: the undo history, which belongs to the old one, goes.
     void SetPage(CPage* page);
