@@ -11,6 +11,7 @@
 #include "platform/TextCatalog.h"
 #include "project/ClipboardRecord.h"
 #include "project/KinetraDoc.h"
+#include "project/ObjectActions.h"
 #include "project/PageObject.h"
 
 namespace gui {
@@ -73,7 +74,9 @@ class ObjectsOff {
             if (std::find(serials.begin(), serials.end(), object->Serial()) != serials.end())
                 objects.push_back(object.get());
         for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-            Entry entry{(*it)->Name(), page_->IndexOf(**it), nullptr};
+            const CMonitor* monitor = (*it)->As<CMonitor>();
+            Entry entry{(*it)->Name(), page_->IndexOf(**it), nullptr,
+                        monitor && monitor->task != 0};
             entry.object = doc_.Detach(**it);
             if (entry.object) off_.insert(off_.begin(), std::move(entry));
         }
@@ -83,8 +86,10 @@ class ObjectsOff {
         if (!PageAlive()) return;
         for (Entry& entry : off_) {
             const int32_t type = entry.object->Type();
-            doc_.Adopt(*page_, std::move(entry.object), FreeName(doc_, entry.name, type),
-                       entry.index);
+            CPageObject& back = doc_.Adopt(*page_, std::move(entry.object),
+                                           FreeName(doc_, entry.name, type), entry.index);
+            // A monitor that was showing values goes on showing them.
+            if (entry.running) ActivateObject(doc_, back, true);
         }
         off_.clear();
     }
@@ -99,6 +104,7 @@ class ObjectsOff {
         std::string name;
         std::size_t index;
         std::unique_ptr<CPageObject> object;
+        bool running;
     };
     CKinetraDoc& doc_;
     CPage* page_;
@@ -152,7 +158,8 @@ void Place(CKinetraDoc& doc, int32_t serial, const PageRect& rect) {
     if (!object) return;
     const PageSize size{rect.right - rect.left, rect.bottom - rect.top};
     if (!(object->Size() == size)) doc.Resize(*object, size, false);
-    doc.Move(*object, {rect.left, rect.top});
+    if (!(object->Position() == PagePoint{rect.left, rect.top}))
+        doc.Move(*object, {rect.left, rect.top});
 }
 
 // Moved or resized objects, already in their new places.
@@ -319,10 +326,13 @@ void PageEditor::Drag(PagePoint to) {
     if (mode_ == Mode::kIdle || !page_) return;
     last_ = to;
     if (mode_ == Mode::kMoving) {
-        for (const Start& start : starts_)
-            if (CPageObject* object = Find(start.serial))
-                doc_->Move(*object,
-                           {start.rect.left + to.x - anchor_.x, start.rect.top + to.y - anchor_.y});
+        // A click that does not move changes nothing, not even the modified mark.
+        for (const Start& start : starts_) {
+            const PagePoint at{start.rect.left + to.x - anchor_.x,
+                               start.rect.top + to.y - anchor_.y};
+            CPageObject* object = Find(start.serial);
+            if (object && !(object->Position() == at)) doc_->Move(*object, at);
+        }
     } else if (mode_ == Mode::kResizing) {
         Place(*doc_, starts_.front().serial, ResizedRect(to));
     }

@@ -195,10 +195,10 @@ class MonitorSection final : public PropertySection {
         monitor.backColour = back_->Value();
         if (Text(function_) != monitor.function) {
             // A running monitor starts again on its new list.
-            const bool active = monitor.active != 0;
-            if (active) ActivateObject(doc, object, false);
+            const bool running = monitor.task != 0;
+            if (running) ActivateObject(doc, object, false);
             monitor.function = Text(function_);
-            if (active) ActivateObject(doc, object, true);
+            if (running) ActivateObject(doc, object, true);
         }
     }
 

@@ -165,9 +165,15 @@ TEST_F(PageEditorTest, RectangleSelectionAndShiftClick) {
     editor_->Press({510, 410}, true, 0);
     editor_->Release({510, 410});
     EXPECT_FALSE(far.Selected());
-    // A click on empty page without Shift clears the selection.
+    // A click on empty page without Shift clears the selection; a click on
+    // an object selects it alone and, not moving it, leaves the project as
+    // it was.
     DragFrom({480, 10}, {480, 10});
     EXPECT_FALSE(still.Selected());
+    doc_->SetModified(false);
+    DragFrom({510, 410}, {510, 410});
+    EXPECT_TRUE(far.Selected());
+    EXPECT_FALSE(doc_->Modified());
 }
 
 TEST_F(PageEditorTest, EveryKindCopiedToTheClipboardPastesIntoAnotherProject) {
