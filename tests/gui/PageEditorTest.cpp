@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTest>
 
+#include "gui/MainWindow.h"
 #include "gui/PageEditOverlay.h"
 #include "gui/PageEditor.h"
 #include "platform/Archive.h"
@@ -232,6 +235,44 @@ TEST_F(PageEditorTest, EveryKindCopiedToTheClipboardPastesIntoAnotherProject) {
     clipboard.setText("go");
     EXPECT_FALSE(pasting.Paste(clipboard));
     copiers.clear();
+}
+
+// The Edit menu reaches the editor through its overlay when that has the
+// focus, and a disarmed tool follows the editor's creation.
+TEST_F(PageEditorTest, EditMenuActsOnTheFocusedOverlay) {
+    CPageObject& a = doc_->NewObject(kButtonObject, "a", {10, 10}, {60, 20});
+    doc_->NewObject(kButtonObject, "b", {10, 50}, {60, 20});
+    gui::MainWindow window;
+    auto* overlay = new gui::PageEditOverlay(*editor_);
+    overlay->SetArmedTool([&] { return window.ArmedTool(); });
+    QObject::connect(editor_.get(), &PageEditor::toolUsed, &window, &gui::MainWindow::DisarmTool);
+    window.SetChildContent(gui::MainWindow::Child::kPage, overlay);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    overlay->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == overlay; }));
+    const auto run = [&](const QString& text) {
+        for (QAction* menu : window.menuBar()->actions())
+            for (QAction* action : menu->menu() ? menu->menu()->actions() : QList<QAction*>{})
+                if (action->text().remove(QLatin1Char('&')) == text) return action->trigger();
+        FAIL() << text.toStdString();
+    };
+    doc_->FindObject("b")->Select(false, true);
+    run("Send to back");
+    EXPECT_EQ(Page().Objects()[0]->Name(), "b");
+    run("Select all");
+    EXPECT_TRUE(a.Selected());
+    run("Delete");
+    EXPECT_TRUE(Page().Objects().empty());
+    run("Undo");
+    EXPECT_EQ(Page().Objects().size(), 2u);
+
+    window.SetPageViewAvailable(true);
+    window.ToolAction(kMonitorObject)->trigger();
+    QTest::mouseClick(overlay, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_NE(doc_->FindObject("monitor1"), nullptr);
+    EXPECT_EQ(window.ArmedTool(), 0);
 }
 
 // The overlay drawn over the page as the view will show it; with
