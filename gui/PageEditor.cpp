@@ -7,7 +7,10 @@
 #include <cctype>
 #include <exception>
 
+#include "LogoCore/HandleData.h"
+#include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoTask.h"
+#include "platform/MessageBox.h"
 #include "platform/TextCatalog.h"
 #include "project/ClipboardRecord.h"
 #include "project/KinetraDoc.h"
@@ -49,6 +52,28 @@ std::string FreeName(CKinetraDoc& doc, const std::string& name, int32_t type) {
     return doc.UniqueName(stem);
 }
 
+// Logo may remove the page under the editor; whatever is kept of it is
+// checked first.
+bool HoldsPage(const CKinetraDoc& doc, const CPage* page) {
+    auto hold = doc.Lock();
+    return page && std::any_of(doc.Pages().begin(), doc.Pages().end(),
+                               [&](const auto& mine) { return mine.get() == page; });
+}
+
+// Adopt, for the undo stack and the mouse, which cannot pass an error on:
+// a name the interpreter refuses after all loses the object, with its message.
+CPageObject* AdoptOrReport(CKinetraDoc& doc, CPage& page, std::unique_ptr<CPageObject> object,
+                           const std::string& name, std::size_t index) {
+    try {
+        return &doc.Adopt(page, std::move(object), name, index);
+    } catch (const LogoError& error) {
+        const std::string text = WithoutLineEnd(ErrorText(error.handle));
+        Release(error.handle);
+        platform::ShowMessage(platform::MessageKind::Error, text);
+        return nullptr;
+    }
+}
+
 bool IsHandle(TrackerPart part) {
     return part != TrackerPart::kNone && part != TrackerPart::kInside;
 }
@@ -59,11 +84,7 @@ class ObjectsOff {
   public:
     ObjectsOff(CKinetraDoc& doc, CPage* page) : doc_(doc), page_(page) {}
 
-    bool PageAlive() const {
-        auto hold = doc_.Lock();
-        return std::any_of(doc_.Pages().begin(), doc_.Pages().end(),
-                           [&](const auto& page) { return page.get() == page_; });
-    }
+    bool PageAlive() const { return HoldsPage(doc_, page_); }
     // Takes the objects off, the last in the list first, so that putting
     // them back in the order kept restores every place.
     void TakeOff(std::vector<int32_t> serials) {
@@ -86,10 +107,10 @@ class ObjectsOff {
         if (!PageAlive()) return;
         for (Entry& entry : off_) {
             const int32_t type = entry.object->Type();
-            CPageObject& back = doc_.Adopt(*page_, std::move(entry.object),
-                                           FreeName(doc_, entry.name, type), entry.index);
+            CPageObject* back = AdoptOrReport(doc_, *page_, std::move(entry.object),
+                                              FreeName(doc_, entry.name, type), entry.index);
             // A monitor that was showing values goes on showing them.
-            if (entry.running) ActivateObject(doc_, back, true);
+            if (back && entry.running) ActivateObject(doc_, *back, true);
         }
         off_.clear();
     }
@@ -221,6 +242,10 @@ bool Resizable(const CPageObject& object) {
 PageEditor::PageEditor(std::shared_ptr<CKinetraDoc> doc, CPage* page, QObject* parent)
     : QObject(parent), doc_(std::move(doc)), page_(page) {}
 
+CPage* PageEditor::Page() const {
+    return HoldsPage(*doc_, page_) ? page_ : nullptr;
+}
+
 PageEditor::~PageEditor() {
     // The commands refer to the document: they go first.
     undo_.clear();
@@ -240,7 +265,7 @@ CPageObject* PageEditor::Find(int32_t serial) const {
 
 std::vector<CPageObject*> PageEditor::Selected() const {
     std::vector<CPageObject*> selected;
-    if (page_)
+    if (Page())
         for (const auto& object : page_->Objects())
             if (object->Selected()) selected.push_back(object.get());
     return selected;
@@ -249,7 +274,7 @@ std::vector<CPageObject*> PageEditor::Selected() const {
 void PageEditor::Press(PagePoint at, bool shift, int tool) {
     auto hold = doc_->Lock();
     mode_ = Mode::kIdle;
-    if (!page_ || doc_->Settings().locked) return;
+    if (!Page() || doc_->Settings().locked) return;
     anchor_ = last_ = at;
     shift_ = shift;
     starts_.clear();
@@ -323,7 +348,7 @@ PageRect PageEditor::ResizedRect(PagePoint to) const {
 
 void PageEditor::Drag(PagePoint to) {
     auto hold = doc_->Lock();
-    if (mode_ == Mode::kIdle || !page_) return;
+    if (mode_ == Mode::kIdle || !Page()) return;
     last_ = to;
     if (mode_ == Mode::kMoving) {
         // A click that does not move changes nothing, not even the modified mark.
@@ -354,7 +379,7 @@ void PageEditor::Release(PagePoint at) {
     Drag(at);
     auto hold = doc_->Lock();
     mode_ = Mode::kIdle;
-    if (!page_) return;
+    if (!Page()) return;
     const PageRect band{anchor_.x, anchor_.y, at.x, at.y};
     switch (mode) {
         case Mode::kCreating:
@@ -384,7 +409,7 @@ std::optional<PageRect> PageEditor::Band() const {
 
 TrackerPart PageEditor::PartAt(PagePoint at) const {
     auto hold = doc_->Lock();
-    if (!page_) return TrackerPart::kNone;
+    if (!Page()) return TrackerPart::kNone;
     const TrackerHit hit = page_->TrackerAt(at);
     if (hit.object && IsHandle(hit.part) && !Resizable(*hit.object)) return TrackerPart::kInside;
     return hit.part;
@@ -392,14 +417,14 @@ TrackerPart PageEditor::PartAt(PagePoint at) const {
 
 void PageEditor::SelectAll() {
     auto hold = doc_->Lock();
-    if (!page_) return;
+    if (!Page()) return;
     page_->SelectAll(true);
     emit changed();
 }
 
 void PageEditor::DeleteSelected() {
     auto hold = doc_->Lock();
-    if (!page_ || doc_->Settings().locked) return;
+    if (!Page() || doc_->Settings().locked) return;
     std::vector<int32_t> serials;
     for (const CPageObject* object : Selected()) serials.push_back(object->Serial());
     if (serials.empty()) return;
@@ -409,7 +434,7 @@ void PageEditor::DeleteSelected() {
 
 void PageEditor::StackSelected(bool toTop) {
     auto hold = doc_->Lock();
-    if (!page_ || doc_->Settings().locked || Selected().empty()) return;
+    if (!Page() || doc_->Settings().locked || Selected().empty()) return;
     page_->StackSelected(toTop);
     doc_->SetModified(true);
     emit changed();
@@ -417,7 +442,7 @@ void PageEditor::StackSelected(bool toTop) {
 
 CPageObject* PageEditor::Create(int32_t type, PageRect band) {
     auto hold = doc_->Lock();
-    if (!page_ || doc_->Settings().locked) return nullptr;
+    if (!Page() || doc_->Settings().locked) return nullptr;
     const PageRect r = band.Normalised();
     const PageSize size = ToolObjectSize(type, {r.right - r.left, r.bottom - r.top});
     std::unique_ptr<CPageObject> made = CPageObject::Create(type, {r.left, r.top}, size);
@@ -426,13 +451,15 @@ CPageObject* PageEditor::Create(int32_t type, PageRect band) {
         made->Resize(size, false);
     }
     const std::string name = doc_->UniqueName(platform::ResourceText(ToolBaseText(type)));
-    CPageObject& object = doc_->Adopt(*page_, std::move(made), name, page_->Objects().size());
+    CPageObject* object =
+        AdoptOrReport(*doc_, *page_, std::move(made), name, page_->Objects().size());
+    if (!object) return nullptr;
     TalkToContext selection = DefaultSelection();
-    selection.Store(object.Type(), object.Serial());
+    selection.Store(object->Type(), object->Serial());
     SetDefaultSelection(selection);
-    undo_.push(new AddCommand(tr("Create"), *doc_, page_, {object.Serial()}));
+    undo_.push(new AddCommand(tr("Create"), *doc_, page_, {object->Serial()}));
     emit changed();
-    return &object;
+    return object;
 }
 
 bool PageEditor::Copy(QClipboard& clipboard) {
@@ -473,7 +500,7 @@ bool PageEditor::Paste(const QClipboard& clipboard) {
         return false;  // a damaged block pastes nothing
     }
     auto hold = doc_->Lock();
-    if (!page_ || doc_->Settings().locked || pasted.empty()) return false;
+    if (!Page() || doc_->Settings().locked || pasted.empty()) return false;
     const auto onAnOriginal = [&] {
         for (const auto& object : pasted)
             for (const auto& there : page_->Objects())
@@ -493,8 +520,9 @@ bool PageEditor::Paste(const QClipboard& clipboard) {
                 box->ShowPicture(doc_->Pictures(), box->pictureName);
         object->Select(false, true);
         const std::string name = FreeName(*doc_, object->Name(), object->Type());
-        serials.push_back(
-            doc_->Adopt(*page_, std::move(object), name, page_->Objects().size()).Serial());
+        if (CPageObject* added =
+                AdoptOrReport(*doc_, *page_, std::move(object), name, page_->Objects().size()))
+            serials.push_back(added->Serial());
     }
     undo_.push(new AddCommand(tr("Paste"), *doc_, page_, std::move(serials)));
     emit changed();

@@ -37,7 +37,8 @@ class PageEditor final : public QObject {
 
     CKinetraDoc& Document() const { return *doc_; }
     const std::shared_ptr<CKinetraDoc>& SharedDocument() const { return doc_; }
-    CPage* Page() const { return page_; }
+    // Null when none, or when the page has gone from the document.
+    CPage* Page() const;
     // Another page: the undo history, which belongs to the old one, goes.
     void SetPage(CPage* page);
     QUndoStack& Undo() { return undo_; }

@@ -144,6 +144,16 @@ TEST_F(PageEditorTest, MoveResizeAndDeleteAreUndoneInTurn) {
     EXPECT_EQ(Page().Objects()[1]->Rect(), (PageRect{100, 131, 200, 211}));
     editor_->Undo().redo();
     EXPECT_EQ(Page().Objects().size(), 1u);
+
+    // Logo removes the page: the editor lets it go, and undo has no page to
+    // put the objects back on.
+    CPage& gone = Page();
+    doc_->NewPage("other");
+    doc_->RemovePage(gone);
+    EXPECT_EQ(editor_->Page(), nullptr);
+    editor_->Press({120, 120}, false, 0);
+    editor_->Undo().undo();
+    EXPECT_EQ(doc_->FindObject("a"), nullptr);
 }
 
 TEST_F(PageEditorTest, RectangleSelectionAndShiftClick) {
