@@ -124,7 +124,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(link_);
     ShowLinkStatus();
     auto* refresh = new QTimer(this);
-    connect(refresh, &QTimer::timeout, this, &MainWindow::ShowLinkStatus);
+    connect(refresh, &QTimer::timeout, this, [this] {
+        ShowLinkStatus();
+        // Changes made without a word from Logo (the page editor's, a
+        // dialog's) show in the title too.
+        if (const auto doc = CKinetraDoc::Current()) ShowModified(doc->Modified());
+    });
     refresh->start(kLinkRefreshMs);
 
     resize(1000, 720);
