@@ -204,6 +204,37 @@ class GeometryCommand final : public QUndoCommand {
     bool first_ = true;
 };
 
+// The page's objects put in another order; undo puts back the old one.
+class OrderCommand final : public QUndoCommand {
+  public:
+    OrderCommand(const QString& text, CKinetraDoc& doc, CPage* page, std::vector<int32_t> before)
+        : QUndoCommand(text),
+          doc_(doc),
+          page_(page),
+          before_(std::move(before)),
+          after_(page->Order()) {}
+    void redo() override {
+        if (first_)
+            first_ = false;
+        else
+            Apply(after_);
+    }
+    void undo() override { Apply(before_); }
+
+  private:
+    void Apply(const std::vector<int32_t>& order) {
+        auto hold = doc_.Lock();
+        if (!HoldsPage(doc_, page_)) return;
+        page_->SetOrder(order);
+        doc_.SetModified(true);
+    }
+    CKinetraDoc& doc_;
+    CPage* page_;
+    std::vector<int32_t> before_;
+    std::vector<int32_t> after_;
+    bool first_ = true;
+};
+
 }  // namespace
 
 PageSize ToolObjectSize(int32_t type, PageSize dragged) {
@@ -435,8 +466,11 @@ void PageEditor::DeleteSelected() {
 void PageEditor::StackSelected(bool toTop) {
     auto hold = doc_->Lock();
     if (!Page() || doc_->Settings().locked || Selected().empty()) return;
+    std::vector<int32_t> before = page_->Order();
     page_->StackSelected(toTop);
     doc_->SetModified(true);
+    undo_.push(new OrderCommand(toTop ? tr("Bring to front") : tr("Send to back"), *doc_, page_,
+                                std::move(before)));
     emit changed();
 }
 

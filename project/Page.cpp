@@ -84,6 +84,20 @@ TrackerHit CPage::TrackerAt(PagePoint point) const {
     return onHandle.object ? onHandle : inside;
 }
 
+std::vector<int32_t> CPage::Order() const {
+    std::vector<int32_t> serials;
+    for (const auto& object : objects_) serials.push_back(object->Serial());
+    return serials;
+}
+
+void CPage::SetOrder(const std::vector<int32_t>& serials) {
+    const auto rank = [&](const auto& object) {
+        return std::find(serials.begin(), serials.end(), object->Serial()) - serials.begin();
+    };
+    std::stable_sort(objects_.begin(), objects_.end(),
+                     [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
+}
+
 void CPage::SelectAll(bool selected) {
     for (const auto& object : objects_) object->Select(false, selected);
 }

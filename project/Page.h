@@ -77,6 +77,11 @@ class CPage {
     // The selected objects, in list order, go to the end of the list (drawn
     // last, on top) or to its front.
     void StackSelected(bool toTop);
+    // The serial numbers of the objects in list order, and the list put
+    // back into such an order (objects not named keep theirs, after those
+    // named).
+    std::vector<int32_t> Order() const;
+    void SetOrder(const std::vector<int32_t>& serials);
 
     // The page's record (its name is written before it by the document).
     void Write(platform::ArchiveWriter& out) const;

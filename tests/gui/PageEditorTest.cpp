@@ -277,6 +277,8 @@ TEST_F(PageEditorTest, EditMenuActsOnTheFocusedOverlay) {
     EXPECT_TRUE(Page().Objects().empty());
     run("Undo");
     EXPECT_EQ(Page().Objects().size(), 2u);
+    run("Undo");
+    EXPECT_EQ(Page().Objects()[0]->Name(), "a") << "the old order back";
 
     window.SetPageViewAvailable(true);
     window.ToolAction(kMonitorObject)->trigger();
