@@ -150,11 +150,22 @@ void PageEditOverlay::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PageEditOverlay::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+    // The Edit menu's actions take their keys only in text widgets: here
+    // the overlay takes them itself.
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace)
         del();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    else if (event->matches(QKeySequence::Undo))
+        undo();
+    else if (event->matches(QKeySequence::Cut))
+        cut();
+    else if (event->matches(QKeySequence::Copy))
+        copy();
+    else if (event->matches(QKeySequence::Paste))
+        paste();
+    else if (event->matches(QKeySequence::SelectAll))
+        selectAll();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PageEditOverlay::undo() {

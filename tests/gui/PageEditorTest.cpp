@@ -275,6 +275,10 @@ TEST_F(PageEditorTest, EditMenuActsOnTheFocusedOverlay) {
     EXPECT_TRUE(a.Selected());
     run("Delete");
     EXPECT_TRUE(Page().Objects().empty());
+    // The keys too, in the overlay.
+    QTest::keyClick(overlay, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(overlay, Qt::Key_Delete);
+    EXPECT_TRUE(Page().Objects().empty());
     run("Undo");
     EXPECT_EQ(Page().Objects().size(), 2u);
     run("Undo");
