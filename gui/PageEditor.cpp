@@ -307,7 +307,6 @@ void PageEditor::Press(PagePoint at, bool shift, int tool) {
     mode_ = Mode::kIdle;
     if (!Page() || doc_->Settings().locked) return;
     anchor_ = last_ = at;
-    shift_ = shift;
     starts_.clear();
     if (tool != 0) {
         tool_ = tool;

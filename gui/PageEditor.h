@@ -95,7 +95,6 @@ class PageEditor final : public QObject {
     QUndoStack undo_;
     Mode mode_ = Mode::kIdle;
     int tool_ = 0;
-    bool shift_ = false;
     PagePoint anchor_;
     PagePoint last_;
     TrackerPart part_ = TrackerPart::kNone;
