@@ -341,6 +341,7 @@ void WindowFrontEnd::Impl::Sync() {
         shownPath_ = path;
         window_->ShowPath(QString::fromStdString(path));
     }
+    window_->ShowModified(doc->Modified());
 }
 
 bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
