@@ -99,7 +99,7 @@ CHandleData* Loop(CLogoTask* task, CHandleData** inputs, int32_t option,
 // The scope of a loop variable: pushed for the loop, popped however it ends.
 class LoopScope {
   public:
-    explicit LoopScope(CLogoTask* task) : task_(task), scope_(new CVariableList(nullptr, false)) {
+    explicit LoopScope(CLogoTask* task) : task_(task), scope_(task->NewScope()) {
         task_->PushScope(scope_);
     }
     ~LoopScope() { task_->PopScope(); }
@@ -113,7 +113,7 @@ class LoopScope {
 
   private:
     CLogoTask* task_;
-    CVariableList* scope_;  // the task frees it when it is popped
+    CVariableList* scope_;  // the task takes it back when it is popped
 };
 
 // The value of the expression that follows the variable name in a loop's

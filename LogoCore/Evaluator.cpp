@@ -13,6 +13,7 @@
 #include "LogoCore/LogoProcedure.h"
 #include "LogoCore/LogoTask.h"
 #include "LogoCore/VariableList.h"
+#include "platform/BlockPool.h"
 #include "platform/NumberText.h"
 #include "platform/TextCatalog.h"
 #include "platform/Threads.h"
@@ -21,6 +22,30 @@ namespace {
 
 constexpr int32_t kTokenOutput = 113;
 constexpr int32_t kTokenStop = 116;
+
+// A procedure's input array (its inputs and a zero) comes from a pool when
+// it is of the usual size: every call makes one. The slot before the array
+// keeps the size it was made for, since a definition read meanwhile may
+// change the procedure's count of inputs.
+constexpr int32_t kPooledSlots = 8;
+using InputArrayPool = platform::BlockPool<kPooledSlots * sizeof(CHandleData*)>;
+
+CHandleData** NewInputArray(int32_t count) {
+    const int32_t slots = count + 2;
+    auto** block = slots > kPooledSlots ? new CHandleData*[slots]
+                                        : static_cast<CHandleData**>(InputArrayPool::Allocate());
+    std::fill_n(block, slots, nullptr);
+    block[0] = reinterpret_cast<CHandleData*>(static_cast<intptr_t>(slots));
+    return block + 1;
+}
+
+void DeleteInputArray(CHandleData** inputs) {
+    CHandleData** block = inputs - 1;
+    if (reinterpret_cast<intptr_t>(block[0]) > kPooledSlots)
+        delete[] block;
+    else
+        InputArrayPool::Free(block);
+}
 
 bool IsSignal(const CHandleData* h, int32_t number) {
     return h == ErrorHandle(number);
@@ -237,7 +262,7 @@ class CallFrame {
   public:
     CallFrame(CLogoProcedure* procedure, CLogoTask* task, bool named)
         : procedure_(procedure), task_(task), named_(named) {
-        if (named_) task_->PushScope(new CVariableList(nullptr, false));
+        if (named_) task_->PushScope(task_->NewScope());
         procedure_->AddRef();
     }
     ~CallFrame() {
@@ -318,7 +343,7 @@ CHandleData* RunBody(CLogoProcedure* procedure, CLogoTask* task, CHandleData** i
                 CHandleData** next = CollectInputs(procedure, task, &stream, item->Name());
                 if (stream.AtEnd()) {
                     tailInputs.assign(next, next + procedure->InputCount() + 1);
-                    delete[] next;
+                    DeleteInputArray(next);
                     if (output) chain = {&output->Name(), item->Name()};
                     tailCall = true;
                     break;
@@ -511,7 +536,7 @@ CHandleData* CallParenthesised(CHandleData* node, CLogoTask* task) {
 CHandleData** CollectInputs(CLogoProcedure* procedure, CLogoTask* task, InputStream* stream,
                             const std::string& name) {
     const int32_t count = procedure->InputCount();
-    auto** inputs = new CHandleData*[count + 1]();
+    auto** inputs = NewInputArray(count);
     try {
         for (int32_t i = 0; i < count; ++i) {
             if (task->StopRequested()) RaiseError(kErrorStopRequest);
@@ -541,7 +566,7 @@ CHandleData** CollectInputs(CLogoProcedure* procedure, CLogoTask* task, InputStr
 void FreeInputs(CHandleData** inputs, int32_t count) {
     if (!inputs) return;
     for (int32_t i = 0; i < count; ++i) Release(inputs[i]);
-    delete[] inputs;
+    DeleteInputArray(inputs);
 }
 
 CHandleData* Execute(CLogoProcedure* procedure, CLogoTask* task, CHandleData** inputs,

@@ -7,6 +7,7 @@
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
 #include "LogoCore/LogoProcedure.h"
+#include "platform/BlockPool.h"
 #include "platform/Utf8.h"
 
 namespace {
@@ -72,10 +73,21 @@ const char* NameStateLabel(int32_t state) {
     }
 }
 
+using CellPool = platform::BlockPool<sizeof(CHandleData)>;
+
+void* CHandleData::operator new(std::size_t size) {
+    if (size != sizeof(CHandleData)) RaiseInternal("A value cell of the wrong size");
+    return CellPool::Allocate();
+}
+
+void CHandleData::operator delete(void* cell) noexcept {
+    CellPool::Free(cell);
+}
+
 CHandleData::CHandleData() = default;
 
 CHandleData::CHandleData(const CHandleData& other) {
-    SetName(other.Name());
+    ShareName(other);
     StoreState(other.State());
     Assign(const_cast<CHandleData*>(&other));
 }
@@ -87,6 +99,15 @@ CHandleData::CHandleData(std::string_view name, OfType type, int32_t token) : to
 
 CHandleData::CHandleData(std::string_view name, CHandleData* value) : token_(kScopeToken) {
     SetName(name);
+    if (IsCell(value)) Assign(value);
+}
+
+CHandleData::CHandleData(std::string_view name, const CHandleData* nameHolder, CHandleData* value)
+    : token_(kScopeToken) {
+    if (IsCell(nameHolder) && nameHolder->Name() == name)
+        ShareName(*nameHolder);
+    else
+        SetName(name);
     if (IsCell(value)) Assign(value);
 }
 
@@ -184,7 +205,7 @@ CHandleData* CHandleData::MakeCall(CHandleData* callee, CHandleData* argumentTre
 }
 
 CHandleData::~CHandleData() {
-    delete name_;
+    DropName();
 }
 
 namespace {
@@ -215,7 +236,7 @@ void CHandleData::Free() {
             return;
     }
     if (t_freeing) {
-        delete name_;
+        DropName();
         nextWaiting_ = t_waiting;
         t_waiting = this;
         return;
@@ -239,12 +260,22 @@ void CHandleData::Free() {
 }
 
 const std::string& CHandleData::Name() const {
-    return name_ ? *name_ : kEmptyName;
+    return name_ ? name_->text : kEmptyName;
 }
 
 void CHandleData::SetName(std::string_view name) {
     if (name.empty()) return;
-    name_ = new std::string(platform::FirstCharacters(name, kMaxNameLength));
+    name_ = new SharedName{{1}, std::string(platform::FirstCharacters(name, kMaxNameLength))};
+}
+
+void CHandleData::ShareName(const CHandleData& other) {
+    name_ = other.name_;
+    if (name_) name_->holders.fetch_add(1, std::memory_order_relaxed);
+}
+
+void CHandleData::DropName() {
+    if (name_ && name_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete name_;
+    name_ = nullptr;
 }
 
 void CHandleData::FreeValue() {

@@ -77,6 +77,10 @@ class CHandleData {
     // Copy: the other's name, state and value (Assign), token -1.
     explicit CHandleData(const CHandleData& other);
     CHandleData& operator=(const CHandleData&) = delete;
+    // Cells come from a pool of blocks of their size: the C library's
+    // allocator would add a third to each.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* cell) noexcept;
     // A cell of the type with a fresh empty value.
     struct OfType {
         int32_t type;
@@ -84,6 +88,10 @@ class CHandleData {
     CHandleData(std::string_view name, OfType type, int32_t token);
     // A scope's copy of a value (token kScopeToken).
     CHandleData(std::string_view name, CHandleData* value);
+    // The same, named as the holder is when that is the name: a variable's
+    // cells share the name of its entry instead of each keeping a copy,
+    // which for a list of loop counters would cost more than the numbers.
+    CHandleData(std::string_view name, const CHandleData* nameHolder, CHandleData* value);
     CHandleData(std::string_view name, std::string_view text, int32_t token);
     CHandleData(std::string_view name, int32_t integer, int32_t token);
     CHandleData(std::string_view name, double real, int32_t token);
@@ -149,8 +157,16 @@ class CHandleData {
     void Free();
 
   private:
+    // A name, immutable once made and shared by the cells that carry it.
+    struct SharedName {
+        std::atomic<int32_t> holders{1};
+        std::string text;
+    };
+
     ~CHandleData();
     void SetName(std::string_view name);
+    void ShareName(const CHandleData& other);
+    void DropName();
     void StoreState(int32_t state) { state_.store(state, std::memory_order_relaxed); }
     void StoreType(int32_t type) { type_.store(type, std::memory_order_relaxed); }
     void MakeValueCell();  // for setters on a variable reference
@@ -185,8 +201,8 @@ class CHandleData {
     std::atomic<int32_t> type_{kTypeEmpty};
     std::atomic<int32_t> count_{1};
     union {
-        std::string* name_ = nullptr;  // null for the empty name: most cells have none
-        CHandleData* nextWaiting_;     // while it waits to be freed
+        SharedName* name_ = nullptr;  // null for the empty name: most cells have none
+        CHandleData* nextWaiting_;    // while it waits to be freed
     };
     Value value_{};
 };

@@ -174,21 +174,19 @@ void CHandleList::RemoveAt(std::size_t index) {
     Release(cell);
 }
 
-bool CHandleList::Replace(CHandleData* cell, int32_t state) {
-    CHandleData* old;
-    {
-        auto guard = Hold();
-        const std::ptrdiff_t i = IndexOfName(cell->Name());
-        if (i < 0 || entries_[i]->Token() != cell->Token()) return false;
-        old = entries_[i];
-        if (indexed_) {
-            Unindex(old);
-            byName_.emplace(FoldedName(cell->Name()), cell);
-        }
-        cell->SetState(state, false, 0);
-        entries_[i] = cell;
-        Release(old);
+// The entry is found by its token and address: no name is compared.
+bool CHandleList::Replace(CHandleData* entry, CHandleData* cell, int32_t state) {
+    auto guard = Hold();
+    if (entry->Token() != cell->Token()) return false;
+    const std::ptrdiff_t i = IndexOfCell(entry);
+    if (i < 0) return false;
+    if (indexed_) {
+        Unindex(entry);
+        byName_.emplace(FoldedName(cell->Name()), cell);
     }
+    cell->SetState(state, false, 0);
+    entries_[i] = cell;
+    Release(entry);
     return true;
 }
 
@@ -204,19 +202,32 @@ void CHandleList::RemoveByToken(int32_t token) {
     if (i >= 0) RemoveAt(static_cast<std::size_t>(i));
 }
 
+// Emptying a scope at the end of every call allocates nothing: the entries
+// leave all at once, and the array comes back for the next ones.
 void CHandleList::RemoveAllWithState(int32_t state) {
     auto guard = Hold();
     std::vector<CHandleData*> removed;
-    std::vector<CHandleData*> kept;
-    kept.reserve(entries_.size());
-    for (CHandleData* cell : entries_)
-        (state == 0 || cell->State() == state ? removed : kept).push_back(cell);
-    entries_.swap(kept);
+    if (state == 0) {
+        removed.swap(entries_);
+    } else {
+        std::size_t kept = 0;
+        for (CHandleData* cell : entries_) {
+            if (cell->State() == state)
+                removed.push_back(cell);
+            else
+                entries_[kept++] = cell;
+        }
+        entries_.resize(kept);
+    }
     if (indexed_ && !removed.empty()) changes_.fetch_add(1, std::memory_order_acq_rel);
     for (CHandleData* cell : removed) Unindex(cell);
     for (CHandleData* cell : removed) {
         cell->SetState(kStateTemp, false, 0);
         Release(cell);
+    }
+    if (state == 0 && entries_.empty()) {
+        removed.clear();
+        entries_.swap(removed);
     }
 }
 

@@ -39,10 +39,11 @@ class CHandleList {
     CHandleData* FindByName(std::string_view name);
     CHandleData* FindByToken(int32_t token);
 
-    // The entry of the cell's name, when there is one, gives its place to
-    // the cell (state set, the caller's reference adopted) and is released.
-    // Answers whether there was one; the cell stays with the caller if not.
-    bool Replace(CHandleData* cell, int32_t state);
+    // The entry, while it is still listed, gives its place to the cell,
+    // which carries its token (state set, the caller's reference adopted),
+    // and is released. Answers whether it was listed; the cell stays with
+    // the caller if not.
+    bool Replace(CHandleData* entry, CHandleData* cell, int32_t state);
     void RemoveByName(std::string_view name);
     void RemoveByToken(int32_t token);
     // Every entry in the state (every entry for 0) leaves, in state TEMP.

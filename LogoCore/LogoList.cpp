@@ -3,6 +3,18 @@
 
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
+#include "platform/BlockPool.h"
+
+using ListPool = platform::BlockPool<sizeof(CLogoList)>;
+
+void* CLogoList::operator new(std::size_t size) {
+    if (size != sizeof(CLogoList)) RaiseInternal("A list of the wrong size");
+    return ListPool::Allocate();
+}
+
+void CLogoList::operator delete(void* list) noexcept {
+    ListPool::Free(list);
+}
 
 CLogoList* CLogoList::CopyOf(const CLogoList& source) {
     return SliceOf(source, 0, source.Size());

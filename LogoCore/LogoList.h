@@ -30,6 +30,10 @@ class CLogoList {
     static CLogoList* WithFirst(CHandleData* item, const CLogoList& rest);
     CLogoList(const CLogoList&) = delete;
     CLogoList& operator=(const CLogoList&) = delete;
+    // Every list operation makes a list (a copy, a slice): they come from a
+    // pool of blocks of their size, as cells do.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* list) noexcept;
 
     // The element with one more reference, which the caller releases.
     CHandleData* GetAt(std::size_t index) const;

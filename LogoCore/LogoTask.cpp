@@ -160,6 +160,7 @@ CLogoTask::~CLogoTask() {
     Release(output_);
     listCode_.Clear();
     while (scope_ != &GlobalScope()) PopScope();
+    for (CVariableList* scope : spareScopes_) delete scope;
     // Procedures removed while this task held them may be garbage now.
     CollectRemovedProcedures();
     // Last: a task off the list has let go of everything shared, so whoever
@@ -292,10 +293,26 @@ void CLogoTask::PushScope(CVariableList* scope) {
     scope_ = scope;
 }
 
+CVariableList* CLogoTask::NewScope() {
+    if (spareScopes_.empty()) return new CVariableList(nullptr, false);
+    CVariableList* scope = spareScopes_.back();
+    spareScopes_.pop_back();
+    return scope;
+}
+
 void CLogoTask::PopScope() {
+    // As many spares as a recursion of this depth wants again, within
+    // reason: a deep one that has ended need not keep its scopes.
+    constexpr std::size_t kMostSpareScopes = 64;
     CVariableList* old = scope_;
     scope_ = old->Parent();
-    delete old;
+    if (spareScopes_.size() >= kMostSpareScopes) {
+        delete old;
+        return;
+    }
+    old->Clear();
+    old->SetParent(nullptr);
+    spareScopes_.push_back(old);
 }
 
 void CLogoTask::BindInput(std::string_view name, CHandleData* value) {

@@ -118,6 +118,10 @@ class CLogoTask final : public CParserClient {
 
     // Scopes.
     CVariableList* Scope() const { return scope_; }
+    // An empty scope for a call or a loop: only this task ever sees it, so
+    // it takes no lock. Popped scopes are kept for the next ones, so that a
+    // call allocates no scope.
+    CVariableList* NewScope();
     void PushScope(CVariableList* scope);
     void PopScope();
     void BindInput(std::string_view name, CHandleData* value);
@@ -160,6 +164,7 @@ class CLogoTask final : public CParserClient {
     CParser parser_;
     CListCodeCache listCode_;
     CVariableList* scope_;
+    std::vector<CVariableList*> spareScopes_;
     std::atomic<int32_t> stop_{kRunning};
     bool notifyOnEnd_ = false;
     bool listed_;

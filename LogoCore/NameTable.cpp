@@ -249,7 +249,7 @@ bool IsValidName(std::string_view text) {
     return true;
 }
 
-void DeclareVariableName(std::string_view name, int32_t state) {
+CHandleData* DeclareVariableName(std::string_view name, int32_t state) {
     CHandleList& table = NameTable();
     Guard guard(table.Lock());
     CHandleData* found = table.FindByName(name);
@@ -257,15 +257,17 @@ void DeclareVariableName(std::string_view name, int32_t state) {
         // Running bodies refer to this very entry: only its state changes,
         // never its value, so no task ever sees it half renewed.
         found->SetState(state, false, 0);
-        Release(found);
-        return;
+        return found;
     }
     CHandleData* entry = DefineName(name, kTypeVariable, state);
     if (found) {
-        // An existing entry comes back with a reference for the caller.
-        Release(entry);
+        // An existing entry comes back with a reference for the caller
+        // already; the one of the search goes.
         Release(found);
+    } else if (IsCell(entry)) {
+        Reference(entry);  // a new entry is the table's alone
     }
+    return IsCell(entry) ? entry : nullptr;
 }
 
 namespace {

@@ -68,8 +68,9 @@ void EraseUserWord(std::string_view name, PrimitiveHandler handler);
 CHandleData* LookupProcedureName(std::string_view name, int32_t state);
 
 // Makes sure the name has a variable-name entry in the state (an existing
-// entry is renewed as one, as DefineName does).
-void DeclareVariableName(std::string_view name, int32_t state);
+// entry is renewed as one, as DefineName does). The entry comes back with
+// one reference for the caller; null when the name cannot be one.
+CHandleData* DeclareVariableName(std::string_view name, int32_t state);
 
 CHandleData* FindName(std::string_view name);  // with one reference, or null
 CHandleData* FindToken(int32_t token);         // with one reference, or null

@@ -25,8 +25,9 @@ CHandleData* CVariableList::Find(std::string_view name) {
 
 void CVariableList::Declare(std::string_view name, CHandleData* value, int32_t state) {
     auto guard = variables_.Hold();
-    auto* cell = new CHandleData(name, value);
-    DeclareVariableName(name, state);
+    CHandleData* entry = DeclareVariableName(name, state);
+    auto* cell = new CHandleData(name, entry, value);
+    Release(entry);
     variables_.RemoveByName(name);
     if (!variables_.Insert(cell, state)) Release(cell);
     Release(value);
@@ -34,8 +35,15 @@ void CVariableList::Declare(std::string_view name, CHandleData* value, int32_t s
 
 void CVariableList::Rebind(std::string_view name, CHandleData* value, int32_t state) {
     auto guard = variables_.Hold();
-    auto* cell = new CHandleData(name, value);
-    if (!variables_.Replace(cell, state)) {
+    CHandleData* old = variables_.FindByName(name);
+    if (!old) {
+        Declare(name, value, state);
+        return;
+    }
+    auto* cell = new CHandleData(name, old, value);
+    const bool replaced = variables_.Replace(old, cell, state);
+    Release(old);
+    if (!replaced) {
         Release(cell);
         Declare(name, value, state);
         return;

@@ -383,6 +383,7 @@ void WindowFrontEnd::Impl::Sync() {
         shownPath_ = path;
         window_->ShowPath(QString::fromStdString(path));
     }
+    window_->ShowModified(doc->Modified());
     pageWindow_->Refresh();
     const CPage* page = [&] {
         auto hold = doc->Lock();

@@ -29,6 +29,7 @@
 #include "LogoCore/NameTable.h"
 #include "box/BoxLink.h"
 #include "gui/CommandCentreView.h"
+#include "gui/PageEditOverlay.h"
 #include "gui/PreferencesDialog.h"
 #include "gui/ProceduresView.h"
 #include "gui/SetupView.h"
@@ -124,7 +125,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(link_);
     ShowLinkStatus();
     auto* refresh = new QTimer(this);
-    connect(refresh, &QTimer::timeout, this, &MainWindow::ShowLinkStatus);
+    connect(refresh, &QTimer::timeout, this, [this] {
+        ShowLinkStatus();
+        // Changes made without a word from Logo (the page editor's, a
+        // dialog's) show in the title too.
+        if (const auto doc = CKinetraDoc::Current()) ShowModified(doc->Modified());
+    });
     refresh->start(kLinkRefreshMs);
 
     resize(1000, 720);
@@ -146,10 +152,10 @@ void MainWindow::MakeChildren() {
     ApplyFrames();
 }
 
-// The document area goes with the window's widgets, after this class's
-// part: its last activation changes must not reach it.
+// The document area reports its windows' activation while it is taken
+// down: nothing of this window may hear of it then.
 MainWindow::~MainWindow() {
-    area_->disconnect(this);
+    disconnect(area_, nullptr, this, nullptr);
 }
 
 void MainWindow::MakeViews() {
@@ -230,6 +236,10 @@ void MainWindow::MakeMenus() {
     edit->addSeparator();
     edit->addAction(tr("Select &all"), QKeySequence::SelectAll, this,
                     [this] { EditFocused("selectAll"); });
+    // The page editor's ordering of the selected objects.
+    edit->addSeparator();
+    edit->addAction(tr("Bring to &front"), this, [this] { EditFocused("bringToFront"); });
+    edit->addAction(tr("Send to &back"), this, [this] { EditFocused("sendToBack"); });
     // The keys belong to the focused text widget; the menu only mirrors them.
     for (QAction* action : edit->actions()) action->setShortcutContext(Qt::WidgetShortcut);
 
@@ -288,6 +298,11 @@ void MainWindow::EditFocused(const char* slot) {
         !(slot && (qstrcmp(slot, "copy") == 0 || qstrcmp(slot, "paste") == 0 ||
                    qstrcmp(slot, "selectAll") == 0)))
         return;
+    // The page editor takes every command, Delete as del.
+    if (qobject_cast<PageEditOverlay*>(focus)) {
+        QMetaObject::invokeMethod(focus, slot ? slot : "del");
+        return;
+    }
     if (!slot) {
         if (auto* text = qobject_cast<QPlainTextEdit*>(focus)) {
             if (!text->isReadOnly()) text->textCursor().removeSelectedText();
@@ -346,6 +361,10 @@ void MainWindow::SetPageViewAvailable(bool available) {
 int MainWindow::ArmedTool() const {
     const QAction* armed = tools_->checkedAction();
     return armed ? armed->data().toInt() : 0;
+}
+
+void MainWindow::DisarmTool() {
+    if (QAction* armed = tools_->checkedAction()) armed->setChecked(false);
 }
 
 QAction* MainWindow::ToolAction(int type) const {
@@ -432,9 +451,14 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::ShowPath(const QString& path) {
-    setWindowTitle(path.isEmpty() ? QApplication::applicationDisplayName()
-                                  : QFileInfo(path).fileName() + QStringLiteral(" - ") +
+    // The [*] placeholder is where Qt puts the modified mark.
+    setWindowTitle(path.isEmpty() ? QStringLiteral("[*]") + QApplication::applicationDisplayName()
+                                  : QFileInfo(path).fileName() + QStringLiteral("[*] - ") +
                                         QApplication::applicationDisplayName());
+}
+
+void MainWindow::ShowModified(bool modified) {
+    if (isWindowModified() != modified) setWindowModified(modified);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -54,6 +54,8 @@ class MainWindow final : public QMainWindow {
     void StoreFrames(CKinetraDoc& doc) const;
     // The project's file in the title.
     void ShowPath(const QString& path);
+    // The modified mark in the title.
+    void ShowModified(bool modified);
     // The lock: no tool bar, no command centre, a read-only procedures page.
     void SetLocked(bool locked);
     bool Locked() const { return locked_; }
@@ -70,6 +72,8 @@ class MainWindow final : public QMainWindow {
     void ShowPageWindow();
     // The armed tool's object type (1-4, 6, 7), 0 when none is armed.
     int ArmedTool() const;
+    // The armed tool has made its object.
+    void DisarmTool();
     QAction* StopAction() const { return stop_; }
     QAction* ToolAction(int type) const;
     QToolBar* ToolBar() const { return toolBar_; }

@@ -275,7 +275,7 @@ void CKinetraDoc::Rename(CPageObject& object, const std::string& name) {
     SetModified(true);
 }
 
-void CKinetraDoc::DeleteLocked(CPage& page, CPageObject& object) {
+std::unique_ptr<CPageObject> CKinetraDoc::DeleteLocked(CPage& page, CPageObject& object) {
     // The sampling thread ends before its graph goes; a monitor's task ends
     // at its next value, finding no monitor.
     if (CGraph* graph = object.As<CGraph>()) graph->Activate(false);
@@ -289,13 +289,36 @@ void CKinetraDoc::DeleteLocked(CPage& page, CPageObject& object) {
         }
     }
     if (open_) ForgetObject(object.Serial());
-    page.Take(object);
     SetModified(true);
+    return page.Take(object);
 }
 
 void CKinetraDoc::Delete(CPageObject& object) {
     auto hold = Lock();
     if (CPage* page = PageOf(object)) DeleteLocked(*page, object);
+}
+
+std::unique_ptr<CPageObject> CKinetraDoc::Detach(CPageObject& object) {
+    auto hold = Lock();
+    CPage* page = PageOf(object);
+    return page ? DeleteLocked(*page, object) : nullptr;
+}
+
+CPageObject& CKinetraDoc::Adopt(CPage& page, std::unique_ptr<CPageObject> object,
+                                const std::string& name, std::size_t index) {
+    auto hold = Lock();
+    if (names_.Has(name)) RaiseError(kErrorNameInUse, {name});
+    // Its old name left the table with it: it is entered afresh.
+    object->SetNameField({});
+    CPageObject& adopted = page.Insert(std::move(object), index);
+    try {
+        Rename(adopted, name);
+    } catch (...) {
+        page.Take(adopted);
+        throw;
+    }
+    SetModified(true);
+    return adopted;
 }
 
 void CKinetraDoc::Move(CPageObject& object, PagePoint at) {

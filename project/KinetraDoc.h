@@ -140,6 +140,15 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     // a text box's name is also a Logo word while the project is open.
     void Rename(CPageObject& object, const std::string& name);
     void Delete(CPageObject& object);
+    // Takes the object off its page as Delete does (its activity stopped,
+    // its name gone), but hands it over whole so that it can come back with
+    // Adopt, its serial number unchanged. Null when it is on no page.
+    std::unique_ptr<CPageObject> Detach(CPageObject& object);
+    // Puts an object made elsewhere (pasted, or detached) on the page at
+    // the index of its list, under the name; a name taken raises -21 and
+    // leaves the page as it was.
+    CPageObject& Adopt(CPage& page, std::unique_ptr<CPageObject> object, const std::string& name,
+                       std::size_t index);
     void Move(CPageObject& object, PagePoint at);
     void Resize(CPageObject& object, PageSize size, bool fromLogo);
     CPageObject* FindObject(std::string_view name) const;  // any letter case
@@ -170,7 +179,7 @@ class CKinetraDoc final : public ProjectAccess, public SetupNames {
     static void Switch(std::shared_ptr<CKinetraDoc> doc);
     // The object's name enters the name table (and its word, while open).
     void EnterObjectName(CPageObject& object, const std::string& name);
-    void DeleteLocked(CPage& page, CPageObject& object);
+    std::unique_ptr<CPageObject> DeleteLocked(CPage& page, CPageObject& object);
     void ReadBody(platform::ArchiveReader& in, int32_t version);
     void CheckPortNames(const SetupBlock& block);
 

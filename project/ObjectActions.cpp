@@ -8,6 +8,9 @@
 
 namespace {
 
+constexpr int32_t kErrorNotForThisObject = -15;
+constexpr int32_t kErrorNoSuchPicture = -28;
+
 // Starts the text as the object's task. The lock is let go first: the new
 // task may read the document at once. A task that cannot start leaves the
 // object not running, and the error goes to the caller.
@@ -78,6 +81,26 @@ void SetSliderLimits(CKinetraDoc& doc, CPageObject& object, double min, double m
     auto hold = doc.Lock();
     if (CSlider* slider = object.As<CSlider>())
         RunSlider(hold, object, slider->SetLimits(min, max));
+}
+
+void SetObjectShape(CKinetraDoc& doc, CPageObject& object, const std::string& name) {
+    auto hold = doc.Lock();
+    if (CPictureBox* box = object.As<CPictureBox>()) {
+        if (!box->ShowPicture(doc.Pictures(), name)) RaiseError(kErrorNoSuchPicture, {name});
+    } else if (CPageButton* button = object.As<CPageButton>()) {
+        const ButtonShape* shape = FindButtonShape(name);
+        if (!shape) RaiseError(kErrorNoSuchPicture, {name});
+        button->shape = shape->name;
+        if (shape->FixedSize()) object.Resize(shape->fixedSize, false);
+    } else if (CSlider* slider = object.As<CSlider>()) {
+        const SliderStyle* style = FindSliderStyle(name);
+        if (!style) RaiseError(kErrorNoSuchPicture, {name});
+        slider->style = style->name;
+        object.Resize(object.Size(), false);  // takes the style's thickness
+    } else {
+        RaiseError(kErrorNotForThisObject, {"**setshape**"});
+    }
+    doc.SetModified(true);
 }
 
 void ActivateObject(CKinetraDoc& doc, CPageObject& object, bool on) {

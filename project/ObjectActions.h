@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class CKinetraDoc;
 class CPageObject;
@@ -27,6 +28,11 @@ void ReleaseButton(CKinetraDoc& doc, CPageObject& button);
 // A slider set by the mouse or by Logo, and its limits.
 void SetSliderValue(CKinetraDoc& doc, CPageObject& slider, double value);
 void SetSliderLimits(CKinetraDoc& doc, CPageObject& slider, double min, double max);
+
+// A picture box's picture, a button's shape (a fixed-size one resizes the
+// button to it) or a slider's style (which gives its thickness), by name;
+// -28 naming it when there is none such, -15 for another kind of object.
+void SetObjectShape(CKinetraDoc& doc, CPageObject& object, const std::string& name);
 
 // A monitor starts or forgets its task; a graph starts or stops sampling.
 void ActivateObject(CKinetraDoc& doc, CPageObject& object, bool on);

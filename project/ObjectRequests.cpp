@@ -114,24 +114,6 @@ void SetColour(CKinetraDoc& doc, ProjectRequest& request) {
     }
 }
 
-void SetShape(CKinetraDoc& doc, CPageObject& object, const std::string& name) {
-    if (CPictureBox* box = object.As<CPictureBox>()) {
-        if (!box->ShowPicture(doc.Pictures(), name)) RaiseError(kErrorNoSuchPicture, {name});
-    } else if (CPageButton* button = object.As<CPageButton>()) {
-        const ButtonShape* shape = FindButtonShape(name);
-        if (!shape) RaiseError(kErrorNoSuchPicture, {name});
-        button->shape = shape->name;
-        if (shape->FixedSize()) object.Resize(shape->fixedSize, false);
-    } else if (CSlider* slider = object.As<CSlider>()) {
-        const SliderStyle* style = FindSliderStyle(name);
-        if (!style) RaiseError(kErrorNoSuchPicture, {name});
-        slider->style = style->name;
-        object.Resize(object.Size(), false);  // takes the style's thickness
-    } else {
-        CannotDo("setshape");
-    }
-}
-
 // Drawing in a picture box: only here, on the main thread, do its pixels change.
 void DrawingRequest(CKinetraDoc& doc, uint32_t number, ProjectRequest& request,
                     CPageObject& object) {
@@ -253,7 +235,7 @@ CHandleData* ServeObjectRequest(uint32_t number, ProjectRequest& request) {
             DrawingRequest(*doc, number, request, object);
             return nullptr;
         case kSetShape:
-            SetShape(*doc, object, request.text);
+            SetObjectShape(*doc, object, request.text);
             doc->SetModified(true);
             return nullptr;
         case kSetLimits:

@@ -38,6 +38,18 @@ CPageObject& CPage::Add(std::unique_ptr<CPageObject> object) {
     return *objects_.back();
 }
 
+CPageObject& CPage::Insert(std::unique_ptr<CPageObject> object, std::size_t index) {
+    index = std::min(index, objects_.size());
+    return **objects_.insert(objects_.begin() + static_cast<std::ptrdiff_t>(index),
+                             std::move(object));
+}
+
+std::size_t CPage::IndexOf(const CPageObject& object) const {
+    std::size_t index = 0;
+    while (index < objects_.size() && objects_[index].get() != &object) ++index;
+    return index;
+}
+
 std::unique_ptr<CPageObject> CPage::Take(const CPageObject& object) {
     const auto it = std::find_if(objects_.begin(), objects_.end(),
                                  [&](const auto& mine) { return mine.get() == &object; });
@@ -70,6 +82,20 @@ TrackerHit CPage::TrackerAt(PagePoint point) const {
         }
     }
     return onHandle.object ? onHandle : inside;
+}
+
+std::vector<int32_t> CPage::Order() const {
+    std::vector<int32_t> serials;
+    for (const auto& object : objects_) serials.push_back(object->Serial());
+    return serials;
+}
+
+void CPage::SetOrder(const std::vector<int32_t>& serials) {
+    const auto rank = [&](const auto& object) {
+        return std::find(serials.begin(), serials.end(), object->Serial()) - serials.begin();
+    };
+    std::stable_sort(objects_.begin(), objects_.end(),
+                     [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
 }
 
 void CPage::SelectAll(bool selected) {

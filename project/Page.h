@@ -58,6 +58,10 @@ class CPage {
 
     const std::vector<std::unique_ptr<CPageObject>>& Objects() const { return objects_; }
     CPageObject& Add(std::unique_ptr<CPageObject> object);
+    // Puts the object at the index of the list (at its end when past it).
+    CPageObject& Insert(std::unique_ptr<CPageObject> object, std::size_t index);
+    // The object's place in the list; the list's length when it is not there.
+    std::size_t IndexOf(const CPageObject& object) const;
     // Takes the object out of the list; null when it is not on this page.
     std::unique_ptr<CPageObject> Take(const CPageObject& object);
     bool Holds(const CPageObject& object) const;
@@ -73,6 +77,11 @@ class CPage {
     // The selected objects, in list order, go to the end of the list (drawn
     // last, on top) or to its front.
     void StackSelected(bool toTop);
+    // The serial numbers of the objects in list order, and the list put
+    // back into such an order (objects not named keep theirs, after those
+    // named).
+    std::vector<int32_t> Order() const;
+    void SetOrder(const std::vector<int32_t>& serials);
 
     // The page's record (its name is written before it by the document).
     void Write(platform::ArchiveWriter& out) const;

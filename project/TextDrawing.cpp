@@ -1,5 +1,6 @@
 #include "project/TextDrawing.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <cstdlib>
 
@@ -35,6 +36,18 @@ QFont FontOf(const FontRecord& record) {
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
     return font;
+}
+
+FontRecord RecordOf(const QFont& font) {
+    FontRecord record;
+    record.SetFaceName(font.family().toStdString());
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    record.height = -pixels;
+    record.weight = font.weight();
+    record.italic = font.italic();
+    record.underline = font.underline();
+    record.strikeOut = font.strikeOut();
+    return record;
 }
 
 QColor ColourOf(const Colour& colour) {

@@ -17,6 +17,8 @@ void RequireTextDrawing();
 // The font a FontRecord describes: its face, pixel height, weight, slant,
 // underline and strike-out.
 QFont FontOf(const FontRecord& record);
+// The record of a font chosen on screen: face, pixel height, weight and style.
+FontRecord RecordOf(const QFont& font);
 QColor ColourOf(const Colour& colour);
 
 // The picture's bitmap; a null image when it has none or it is damaged.

@@ -2,11 +2,16 @@
 // and reference counting.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "LogoCore/CellTestSupport.h"
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoList.h"
+#include "platform/BlockPool.h"
 
 namespace {
 
@@ -20,6 +25,13 @@ TEST(CellConstruction, OneReferenceEachAndNamesCutTo255Characters) {
     CellRef copy(new CHandleData(*source));  // copies too start with count 1
     EXPECT_EQ(copy->Count(), 1);
     EXPECT_EQ(copy->Token(), kNoToken);
+    // Names are shared between cells: each keeps it as long as it lives.
+    CellRef scoped(new CHandleData("greeting", source.get(), nullptr));
+    CellRef otherCase(new CHandleData("GREETING", source.get(), nullptr));
+    source.reset();
+    EXPECT_EQ(copy->Name(), "greeting");
+    EXPECT_EQ(scoped->Name(), "greeting");
+    EXPECT_EQ(otherCase->Name(), "GREETING");  // a scope keeps the name it was given
 
     EXPECT_EQ(Word("", Repeat("a", 300))->Name(), Repeat("a", 255));
     // Two-byte letters: 255 of them, never half a letter.
@@ -124,6 +136,52 @@ TEST(CellCalls, ArgumentTreeIsFlattenedInPrefixOrder) {
     for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(arguments[i], expected[i]);
     EXPECT_EQ(arguments[std::size(expected)], nullptr);
     EXPECT_EQ(c->Count(), 2);
+}
+
+// Cells made on one thread and freed on another: the freeing thread's pool
+// cache passes the blocks back, so the maker reuses them instead of carving
+// more, and no block is ever handed out while a cell still lives in it.
+TEST(CellPoolConcurrency, CellsMadeOnOneThreadAreFreedOnAnotherAndReused) {
+    using Pool = platform::BlockPool<sizeof(CHandleData)>;
+    constexpr int32_t kCells = 100000;
+    constexpr std::size_t kInFlight = 500;
+    const std::size_t carvedBefore = Pool::Carved();
+    CellRef named = Word("x", "counter");
+
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<CHandleData*> queue;
+    int32_t wrong = 0;
+    std::thread maker([&] {
+        for (int32_t i = 0; i < kCells; ++i) {
+            auto* cell = new CHandleData(*named);  // shares the name
+            cell->SetInteger(i);
+            std::unique_lock<std::mutex> guard(lock);
+            changed.wait(guard, [&] { return queue.size() < kInFlight; });
+            queue.push_back(cell);
+            changed.notify_all();
+        }
+    });
+    std::thread freer([&] {
+        for (int32_t i = 0; i < kCells; ++i) {
+            CHandleData* cell;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                changed.wait(guard, [&] { return !queue.empty(); });
+                cell = queue.front();
+                queue.pop_front();
+                changed.notify_all();
+            }
+            if (cell->IntegerValue() != i || cell->Name() != "counter") ++wrong;
+            CellRef scratch = Value(i);  // made and freed here too
+            Release(cell);
+        }
+    });
+    maker.join();
+    freer.join();
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(named->Name(), "counter");
+    EXPECT_LT(Pool::Carved() - carvedBefore, kInFlight + 2000);
 }
 
 }  // namespace

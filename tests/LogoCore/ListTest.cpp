@@ -11,7 +11,9 @@
 #include "LogoCore/HandleData.h"
 #include "LogoCore/LogoErrors.h"
 #include "LogoCore/LogoList.h"
+#include "LogoCore/NameTable.h"
 #include "LogoCore/VariableList.h"
+#include "LogoTestPrimitives.h"
 
 namespace {
 
@@ -156,4 +158,20 @@ TEST(LogoList, ConcurrencyOfTasksFreeingListsThatShareADeepTail) {
     tail.reset();
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(a->Count(), 1);
+}
+
+// Items that were variables (a loop's counter, a procedure's input) keep the
+// value of their round or call, under the name they share with it; and a
+// scope a call leaves, taken again by the next call, keeps none of its
+// variables.
+TEST(LogoList, ItemsThatWereVariablesKeepTheirValuesAndLeftScopesKeepNone) {
+    UseCoreVocabulary();
+    ASSERT_EQ(
+        Define("to gather :n :l\nif :n = 0 [output :l]\noutput gather :n - 1 fput :n :l\nend\n"
+               "to peekn\noutput thing \"n\nend\n"),
+        "");
+    EXPECT_EQ(RunLogo("make \"l [] dotimes [i 5] [make \"l fput :i :l] print :l"),
+              "[5 4 3 2 1]\r\n");
+    EXPECT_EQ(RunLogo("make \"n \"global print gather 3 [] print peekn"), "[1 2 3]\r\nglobal\r\n");
+    RemoveProcedures();  // gather names itself: the removal breaks the cycle
 }
