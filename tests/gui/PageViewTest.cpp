@@ -98,9 +98,11 @@ TEST_F(PageViewTest, ButtonsSlidersAndTextBoxesAnswerTheMouseThroughTheModel) {
     const QImage up = Region(button);
 
     // Momentary: the first list on the press, shown down while held, the
-    // second after the release.
+    // second after the release. The press deselects the other objects.
+    doc_->FindObject("level")->Select(false, true);
     QTest::mousePress(&View(), Qt::LeftButton, {}, QPoint(60, 32));
     EXPECT_TRUE(Shows("first\n"));
+    EXPECT_FALSE(doc_->FindObject("level")->Selected());
     EXPECT_NE(Region(button), up) << "no pressed look";
     EXPECT_FALSE(front_.Window().CommandCentre()->toPlainText().contains("\nsecond\n"));
     QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(60, 32));
