@@ -1,11 +1,9 @@
 #include "gui/PageView.h"
 
-#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
