@@ -32,6 +32,8 @@
 #include "gui/CommandCentreView.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageDialogs.h"
+#include "gui/PageEditOverlay.h"
+#include "gui/PageEditor.h"
 #include "gui/PageFileDialogs.h"
 #include "gui/PageView.h"
 #include "gui/PageWindow.h"
@@ -82,6 +84,8 @@ class WindowFrontEnd::Impl final : public QObject {
     void Handle(const platform::ThreadMessage& message);
     void AfterMessages();
     void Sync();
+    // The page editor of the page shown, its overlay on the page view.
+    void FollowPageEditor(const std::shared_ptr<CKinetraDoc>& doc, CPage* page);
     void Quit(int status);
     bool MayDiscardProject();
 
@@ -104,10 +108,13 @@ class WindowFrontEnd::Impl final : public QObject {
     bool shownLock_ = false;
     const CPage* shownPage_ = nullptr;
     gui::PageWindow* pageWindow_ = nullptr;  // owned by the window
+    std::unique_ptr<gui::PageEditor> pageEditor_;
     ProceduresEditor* sessionEditor_ = nullptr;
 };
 
 WindowFrontEnd::Impl::~Impl() {
+    // The overlay refers to the editor, which goes first.
+    if (pageWindow_) pageWindow_->View()->SetOverlay(nullptr);
     gui::RemoveMessageDialogs();
     // The session's page again, with the window's text, if the session goes on.
     if (window_->Procedures() && CurrentProceduresEditor() == window_->Procedures()) {
@@ -363,6 +370,7 @@ void WindowFrontEnd::Impl::Sync() {
     host_->SetPointerPosition({pointer.x(), pointer.y()});
     const auto doc = CKinetraDoc::Current();
     if (!doc) {
+        FollowPageEditor(nullptr, nullptr);
         pageWindow_->Refresh();
         return;
     }
@@ -385,16 +393,51 @@ void WindowFrontEnd::Impl::Sync() {
     }
     window_->ShowModified(doc->Modified());
     pageWindow_->Refresh();
-    const CPage* page = [&] {
+    CPage* page = [&] {
         auto hold = doc->Lock();
         return doc->CurrentPage();
     }();
+    FollowPageEditor(doc, page);
     if (page != shownPage_) {
         // The first page shown is where the project left its windows,
         // unless one window at a time is shown: then it is the page.
         if (shownPage_ || window_->SinglePage()) window_->ShowPageWindow();
         shownPage_ = page;
     }
+}
+
+void WindowFrontEnd::Impl::FollowPageEditor(const std::shared_ptr<CKinetraDoc>& doc, CPage* page) {
+    gui::PageView& view = *pageWindow_->View();
+    if (!doc) {
+        view.SetOverlay(nullptr);
+        pageEditor_.reset();
+        return;
+    }
+    if (pageEditor_ && pageEditor_->SharedDocument() == doc) {
+        if (pageEditor_->Page() != page) pageEditor_->SetPage(page);
+        return;
+    }
+    view.SetOverlay(nullptr);
+    pageEditor_ = std::make_unique<gui::PageEditor>(doc, page);
+    connect(pageEditor_.get(), &gui::PageEditor::changed, this, [this] { Sync(); });
+    connect(pageEditor_.get(), &gui::PageEditor::toolUsed, window_.get(),
+            &gui::MainWindow::DisarmTool);
+    auto* overlay = new gui::PageEditOverlay(*pageEditor_);
+    overlay->SetArmedTool([this] { return window_->ArmedTool(); });
+    view.SetOverlay(overlay);
+    // An armed tool, Shift, a selected object's tracker or the bare page
+    // (a selecting band) make a press editing; an unselected object is
+    // used as in a running project.
+    view.SetEditRouting([this](QPoint at, Qt::KeyboardModifiers keys) {
+        const auto shown = CKinetraDoc::Current();
+        if (!shown || window_->Locked()) return false;
+        if (window_->ArmedTool() != 0 || keys.testFlag(Qt::ShiftModifier)) return true;
+        auto hold = shown->Lock();
+        const CPage* current = shown->CurrentPage();
+        const PagePoint point = gui::PageView::ToPage(at);
+        return current &&
+               (current->TrackerAt(point).object != nullptr || current->ObjectAt(point) == nullptr);
+    });
 }
 
 bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {

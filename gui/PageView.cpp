@@ -1,5 +1,6 @@
 #include "gui/PageView.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -315,6 +316,7 @@ void PageView::SetEditMode(bool edit) {
 }
 
 void PageView::SetOverlay(QWidget* overlay) {
+    routed_ = false;
     delete overlay_;
     overlay_ = overlay;
     if (!overlay_) return;
@@ -352,6 +354,12 @@ void PageView::Act(Operation operation) {
 
 void PageView::mousePressEvent(QMouseEvent* event) {
     if (editMode_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    // The overlay lies over the whole view: the event needs no mapping.
+    if (overlay_ && routing_ && routing_(event->position().toPoint(), event->modifiers())) {
+        routed_ = true;
+        QCoreApplication::sendEvent(overlay_, event);
+        return;
+    }
     const auto doc = doc_.lock();
     CPageObject* object = ObjectAt(event->position().toPoint());
     if (!doc || !object) return;
@@ -377,6 +385,10 @@ void PageView::mousePressEvent(QMouseEvent* event) {
 
 void PageView::mouseMoveEvent(QMouseEvent* event) {
     if (editMode_) return QWidget::mouseMoveEvent(event);
+    if (routed_) {
+        QCoreApplication::sendEvent(overlay_, event);
+        return;
+    }
     const QPoint at = event->position().toPoint();
     if (dragged_) return DragSlider(at);
     // The read-out follows the cursor over a graph's plot area.
@@ -402,6 +414,10 @@ void PageView::mouseMoveEvent(QMouseEvent* event) {
 
 void PageView::mouseReleaseEvent(QMouseEvent* event) {
     if (editMode_ || event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    if (std::exchange(routed_, false)) {
+        QCoreApplication::sendEvent(overlay_, event);
+        return;
+    }
     dragged_ = 0;
     const int32_t serial = std::exchange(pressed_, 0);
     const auto doc = doc_.lock();

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,10 @@ class PageView final : public QWidget {
     // A transparent widget kept over the whole view; the view owns it.
     void SetOverlay(QWidget* overlay);
     QWidget* Overlay() const { return overlay_; }
+    // Outside edit mode, whether a press at that point (with those keys)
+    // is editing: then it, and the drag that follows, go to the overlay.
+    using EditRouting = std::function<bool(QPoint, Qt::KeyboardModifiers)>;
+    void SetEditRouting(EditRouting routing) { routing_ = std::move(routing); }
 
     // The view draws the page at its own size, from its top left.
     static PagePoint ToPage(QPoint point) { return {point.x(), point.y()}; }
@@ -119,6 +124,8 @@ class PageView final : public QWidget {
     int partPaints_ = 0;
     bool editMode_ = false;
     QWidget* overlay_ = nullptr;
+    EditRouting routing_;
+    bool routed_ = false;  // the overlay has the mouse until the release
     int32_t pressed_ = 0;  // the button held down by the mouse
     int32_t dragged_ = 0;  // the slider being dragged
     int32_t readOut_ = 0;  // the graph under the cursor

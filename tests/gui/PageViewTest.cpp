@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QAction>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
@@ -139,6 +140,36 @@ TEST_F(PageViewTest, ButtonsSlidersAndTextBoxesAnswerTheMouseThroughTheModel) {
     QTest::mouseClick(procedures.Editor()->viewport(), Qt::LeftButton);
     Run("insert \"|to zz end|");
     EXPECT_NE(procedures.Text().find("to zz end"), std::string::npos);
+}
+
+// The page editor shares the view: an armed tool draws, Shift selects, a
+// selected object is dragged and deleted, an unselected one is used.
+TEST_F(PageViewTest, EditingPressesGoToTheEditorAndTheRestToTheObjects) {
+    front_.Window().ToolAction(kButtonObject)->trigger();
+    QTest::mousePress(&View(), Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(&View(), QPoint(390, 330));
+    QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(390, 330));
+    ASSERT_EQ(doc_->CurrentPage()->Objects().size(), 1u);
+    CPageObject& button = *doc_->CurrentPage()->Objects()[0];
+    EXPECT_EQ(button.Rect(), PageRect::At({300, 300}, {90, 30}));
+    EXPECT_EQ(front_.Window().ArmedTool(), 0) << "the tool stays armed";
+    Run("setbuttonfunction [print \"used]");
+
+    button.Select(false, false);
+    QTest::mouseClick(&View(), Qt::LeftButton, Qt::ShiftModifier, QPoint(340, 310));
+    EXPECT_TRUE(button.Selected());
+    QTest::mousePress(&View(), Qt::LeftButton, {}, QPoint(340, 310));
+    QTest::mouseMove(&View(), QPoint(360, 330));
+    QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(360, 330));
+    EXPECT_EQ(button.Position(), (PagePoint{320, 320}));
+    EXPECT_FALSE(front_.Window().CommandCentre()->toPlainText().contains("\nused\n"));
+
+    button.Select(false, false);
+    QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(340, 330));
+    EXPECT_TRUE(Shows("\nused\n"));
+    QTest::mouseClick(&View(), Qt::LeftButton, Qt::ShiftModifier, QPoint(340, 330));
+    QTest::keyClick(View().Overlay(), Qt::Key_Delete);
+    EXPECT_TRUE(doc_->CurrentPage()->Objects().empty());
 }
 
 TEST_F(PageViewTest, AMonitorFollowsTheSensorAndASamplingGraphDrawsOnlyItsNewPart) {
