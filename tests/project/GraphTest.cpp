@@ -84,7 +84,12 @@ TEST(GraphText, ScaleReadOutsAndCsv) {
     };
     for (const First f : {First{123, 120}, First{147, 145}, First{178, 180}, First{99, 100}})
         EXPECT_EQ(ComputeXScale(f.from, f.from + 1000, 400, 8).labels.front(), f.label) << f.from;
-    EXPECT_EQ(ComputeXScale(0, 1.5, 400, 8).step, 1);
+    EXPECT_EQ(ComputeXScale(0, 1.5, 400, 8).labels, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(ComputeXScale(0, 600, 400, 8).labels,
+              (std::vector<int32_t>{0, 100, 200, 300, 400, 500, 600}));
+    // 7-character labels, 7 fit; the first rounded from 3.7 tens to 35.
+    EXPECT_EQ(ComputeXScale(37, 4037, 400, 8).labels,
+              (std::vector<int32_t>{35, 1035, 2035, 3035, 4035}));
     // Y: 0-1024 on 140 pixels, 30 a label: 4 fit, so steps of 500.
     EXPECT_EQ(ComputeYScale(0, 1024, 140, 30).labels, (std::vector<int32_t>{0, 500, 1000}));
 
