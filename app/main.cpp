@@ -34,6 +34,7 @@ namespace {
 constexpr int kTextAlreadyRunning = 2112;
 constexpr int kTextConfigNotADirectory = 2113;
 constexpr int kTextEmptyPortName = 2114;
+constexpr int kTextNoDisplay = 2115;
 constexpr int kExitUsage = 64;
 
 enum class FrontEnd { kChosen, kWindow, kTerminal };
@@ -134,16 +135,21 @@ Options ParseOptions(int argc, char** argv) {
     return options;
 }
 
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// A desktop's display, or a platform the user chose for Qt (offscreen, say).
+bool DisplayAvailable() {
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
+}
+
 // The window on a desktop for a user at a terminal; a script or a remote
 // shell gets the terminal.
 bool WantsWindow(FrontEnd choice) {
     if (choice != FrontEnd::kChosen) return choice == FrontEnd::kWindow;
-    const auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    const bool display = set("DISPLAY") || set("WAYLAND_DISPLAY");
-    return display && ::isatty(STDIN_FILENO);
+    return (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) && ::isatty(STDIN_FILENO);
 }
 
 [[noreturn]] void Refuse(const std::string& message) {
@@ -187,7 +193,13 @@ int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     // Made first, so that every message of the start-up is a dialog.
     std::unique_ptr<WindowFrontEnd> window;
-    if (WantsWindow(options.frontEnd)) window = std::make_unique<WindowFrontEnd>(argc, argv);
+    const bool wantsWindow = WantsWindow(options.frontEnd);
+    // Without a display Qt would abort; the user is told what to do instead.
+    if (wantsWindow && !DisplayAvailable()) {
+        LoadResources();
+        Refuse(platform::ResourceText(kTextNoDisplay));
+    }
+    if (wantsWindow) window = std::make_unique<WindowFrontEnd>(argc, argv);
     LoadResources();
     CheckOptions(options);
     if (options.config) platform::SetConfigDirectory(*options.config);

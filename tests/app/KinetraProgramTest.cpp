@@ -84,6 +84,10 @@ TEST_F(KinetraProgram, OptionsThatCannotWorkAreRefusedWithAMessage) {
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_NE(Errors().find(c.message), std::string::npos) << c.arguments << ": " << Errors();
     }
+    const RunResult noDisplay =
+        Kinetra("", "--window", "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=C");
+    EXPECT_EQ(noDisplay.status, 64);
+    EXPECT_NE(Errors().find("no display is set"), std::string::npos) << Errors();
     const RunResult help = Kinetra("", "-h");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("virtual (a simulated box) or (none) (no box)"), std::string::npos);
