@@ -12,7 +12,17 @@
 
 namespace {
 
-class WindowProgram : public ProgramTest {};
+class WindowProgram : public ProgramTest {
+  protected:
+    // The environment of a run on a display: the system's D-Bus library,
+    // which Qt uses there, keeps a buffer to the end; in a sanitizer build
+    // that is not ours to report.
+    std::string DisplayEnvironment() {
+        const std::filesystem::path suppressions = config_ / "lsan.supp";
+        std::ofstream(suppressions) << "leak:libdbus-1.so\n";
+        return "LC_ALL=C LSAN_OPTIONS=suppressions='" + suppressions.string() + "'";
+    }
+};
 
 bool XvfbThere() {
     return std::system("command -v xvfb-run > /dev/null 2>&1") == 0;
@@ -32,14 +42,9 @@ bool Eventually(Condition condition) {
 TEST_F(WindowProgram, PipedLinesRunInTheWindowAndItsOutputReachesStandardOutput) {
     if (!XvfbThere()) GTEST_SKIP() << "xvfb-run is not installed";
     const std::filesystem::path shot = config_ / "window.png";
-    // The system's D-Bus library, which Qt uses on a display, keeps a buffer
-    // to the end; in a sanitizer build that is not ours to report.
-    const std::filesystem::path suppressions = config_ / "lsan.supp";
-    std::ofstream(suppressions) << "leak:libdbus-1.so\n";
-    const RunResult run =
-        Kinetra("print 3 + 4\nlaunch [forever [wait 1]]\nprint \"done\n",
-                "--window --port virtual --screenshot '" + shot.string() + "'",
-                "LC_ALL=C LSAN_OPTIONS=suppressions='" + suppressions.string() + "' xvfb-run -a");
+    const RunResult run = Kinetra("print 3 + 4\nlaunch [forever [wait 1]]\nprint \"done\n",
+                                  "--window --port virtual --screenshot '" + shot.string() + "'",
+                                  DisplayEnvironment() + " xvfb-run -a");
     EXPECT_EQ(run.out, "7\ndone\n");
     EXPECT_EQ(run.status, 0);
     // Only the window takes a picture of itself.
@@ -55,8 +60,9 @@ TEST_F(WindowProgram, AButtonClickedWithTheMouseRunsItsList) {
     std::ofstream(config_ / "profile.ini") << "[General]\nSingle Page=1\n";
     const std::filesystem::path display = config_ / "display";
     Run run(*this, "--window --port '(none)'",
-            "LC_ALL=C xvfb-run -a -s '-screen 0 1024x768x24' sh -c 'echo DISPLAY=$DISPLAY "
-            "XAUTHORITY=$XAUTHORITY > \"" +
+            DisplayEnvironment() +
+                " xvfb-run -a -s '-screen 0 1024x768x24' sh -c 'echo DISPLAY=$DISPLAY "
+                "XAUTHORITY=$XAUTHORITY > \"" +
                 display.string() + "\"; exec \"$0\" \"$@\"'");
     ASSERT_TRUE(run.Started());
     run.Write(
