@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CoreVocabulary.h"
+#include "LogoCore/LogoTask.h"
 #include "box/BoxPrimitives.h"
 #include "project/KinetraDoc.h"
 #include "project/ProjectPrimitives.h"
@@ -20,9 +21,13 @@ class ProjectTest : public ::testing::Test {
         UseVocabulary({CorePrimitiveFamily(), BoxPrimitiveFamily(), ProjectPrimitiveFamily()});
         doc_ = CKinetraDoc::NewProject();
     }
+    // No task outlives its test: a monitor's task, say, would still run
+    // while the process ends and its objects go.
     void TearDown() override {
         doc_.reset();
         CKinetraDoc::CloseProject();
+        StopAll();
+        EXPECT_TRUE(WaitForAllTasks(5000));
     }
     std::shared_ptr<CKinetraDoc> doc_;
 };
