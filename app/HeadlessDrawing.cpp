@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+#include "platform/NumberText.h"
+
 namespace {
 
 // Given as an argument, not through the environment, so that programs
@@ -23,6 +25,7 @@ void KeepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QStrin
 HeadlessDrawing::HeadlessDrawing() {
     qInstallMessageHandler(KeepSeriousMessages);
     application_ = std::make_unique<QGuiApplication>(argc, argv);
+    platform::UseCNumbersInTheCLibrary();
 }
 
 HeadlessDrawing::~HeadlessDrawing() = default;

@@ -42,6 +42,7 @@
 #include "gui/RecentProjects.h"
 #include "platform/DataFiles.h"
 #include "platform/MessageBox.h"
+#include "platform/NumberText.h"
 #include "platform/ThreadQueue.h"
 #include "project/KinetraDoc.h"
 #include "project/ObjectActions.h"
@@ -489,6 +490,7 @@ bool WindowFrontEnd::Impl::eventFilter(QObject* watched, QEvent* event) {
 
 WindowFrontEnd::WindowFrontEnd(int& argc, char** argv)
     : application_(std::make_unique<QApplication>(argc, argv)) {
+    platform::UseCNumbersInTheCLibrary();
     QApplication::setApplicationDisplayName(QStringLiteral("Kinetra"));
     QApplication::setApplicationVersion(QStringLiteral(KINETRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kinetra"));

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -121,6 +122,10 @@ ParsedInteger ParseInteger(std::string_view text) {
         result.value = value;
     }
     return result;
+}
+
+void UseCNumbersInTheCLibrary() {
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace platform

@@ -39,4 +39,10 @@ struct ParsedInteger {
 // strtol(text, &end, 10) with a 32-bit long: leading white space and a sign.
 ParsedInteger ParseInteger(std::string_view text);
 
+// A GUI application object sets the C library to the user's locale, where
+// a German one prints and reads "3,5". The functions above hold on to the C
+// locale anyway, but other number text (read-outs, the stores) goes straight
+// through the C library: call this once the application object exists.
+void UseCNumbersInTheCLibrary();
+
 }  // namespace platform
