@@ -103,3 +103,19 @@ bool ControlBox_Logon() {
     }
     return false;
 }
+
+std::vector<uint8_t> LogonBytes() {
+    std::vector<uint8_t> bytes{kReleaseCommand};
+    bytes.insert(bytes.end(), kLogonString.begin(), kLogonString.end());
+    return bytes;
+}
+
+int CountLogons(const std::vector<uint8_t>& bytes) {
+    const std::vector<uint8_t> logon = LogonBytes();
+    int count = 0;
+    for (auto at = bytes.begin();
+         (at = std::search(at, bytes.end(), logon.begin(), logon.end())) != bytes.end();
+         at += static_cast<std::ptrdiff_t>(logon.size()))
+        ++count;
+    return count;
+}

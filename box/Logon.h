@@ -5,10 +5,17 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 inline constexpr uint8_t kReleaseCommand = 0x00;
 inline constexpr std::string_view kLogonString = "###Hello there, are you ready$$$";
 inline constexpr std::string_view kLogonReply = "###Now take a short breather$$$";
+
+// The bytes of a logon as the host sends them, and how often they appear
+// in what a box received: what a simulated box or a check of the link
+// counts.
+std::vector<uint8_t> LogonBytes();
+int CountLogons(const std::vector<uint8_t>& bytes);
 
 // At 9600 baud the reply is due some 70 ms after the RELEASE; an attempt
 // that has not seen it within this time has failed, however many bytes

@@ -34,13 +34,7 @@ CHandleData* DrawingCommand(CLogoTask* task, CHandleData** inputs, int32_t optio
                             const std::string& calledName) {
     HandlerInputs in(inputs);
     const auto doc = OpenDocumentFor(calledName);
-    ProjectRequest request;
-    request.calledName = calledName;
-    const int32_t serial = CurrentOfKind(task, kPictureBoxObject, calledName);
-    {
-        auto hold = doc->Lock();
-        request.name = TargetName(*doc, serial);
-    }
+    ProjectRequest request = RequestOn(task, *doc, kPictureBoxObject, calledName);
     uint32_t number = kClearDrawing;
     switch (option) {
         case 434:

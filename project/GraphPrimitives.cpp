@@ -47,13 +47,7 @@ CHandleData* GraphCommand(CLogoTask* task, CHandleData** inputs, int32_t option,
                           const std::string& calledName) {
     HandlerInputs in(inputs);
     const auto doc = OpenDocumentFor(calledName);
-    ProjectRequest request;
-    request.calledName = calledName;
-    {
-        const int32_t serial = CurrentOfKind(task, kGraphObject, calledName);
-        auto hold = doc->Lock();
-        request.name = TargetName(*doc, serial);
-    }
+    ProjectRequest request = RequestOn(task, *doc, kGraphObject, calledName);
     uint32_t number = 0;
     switch (option) {
         case 460:

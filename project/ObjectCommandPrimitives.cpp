@@ -24,17 +24,6 @@ constexpr int32_t kErrorNotForThisObject = -15;
 // Between two values of a monitor: its task yields the processor.
 constexpr int kMonitorPauseMs = 20;
 
-// A request on the current object of the type.
-ProjectRequest RequestOn(CLogoTask* task, CKinetraDoc& doc, int32_t type,
-                         const std::string& calledName) {
-    ProjectRequest request;
-    request.calledName = calledName;
-    const int32_t serial = CurrentOfKind(task, type, calledName);
-    auto hold = doc.Lock();
-    request.name = TargetName(doc, serial);
-    return request;
-}
-
 // The current object (any kind), for the requests every kind takes.
 ProjectRequest RequestOnCurrent(CLogoTask* task, CKinetraDoc& doc, const std::string& calledName) {
     ProjectRequest request;

@@ -127,6 +127,16 @@ std::string TargetName(CKinetraDoc& doc, int32_t serial) {
     return object->Name();
 }
 
+ProjectRequest RequestOn(CLogoTask* task, CKinetraDoc& doc, int32_t type,
+                         const std::string& calledName) {
+    ProjectRequest request;
+    request.calledName = calledName;
+    const int32_t serial = CurrentOfKind(task, type, calledName);
+    auto hold = doc.Lock();
+    request.name = TargetName(doc, serial);
+    return request;
+}
+
 CHandleData* NameList(const std::vector<std::string>& names) {
     const ListReference list(new CLogoList());
     for (const std::string& name : names) list->Adopt(MakeWord(NeedsBars(name) ? Bar(name) : name));

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "project/ProjectRequests.h"
+
 class CHandleData;
 class CKinetraDoc;
 class CLogoTask;
@@ -33,6 +35,9 @@ CHandleData* RealList(const std::vector<double>& numbers);
 int32_t CurrentOfKind(CLogoTask* task, int32_t type, const std::string& calledName);
 // The name requests give the object: "Procedures" for the procedures page.
 std::string TargetName(CKinetraDoc& doc, int32_t serial);
+// A request on the task's current object of the type.
+ProjectRequest RequestOn(CLogoTask* task, CKinetraDoc& doc, int32_t type,
+                         const std::string& calledName);
 
 // A list of words, each put between bars when it holds a blank.
 CHandleData* NameList(const std::vector<std::string>& names);

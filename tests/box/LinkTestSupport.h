@@ -31,27 +31,8 @@
 #include "platform/TextCatalog.h"
 #include "platform/ThreadQueue.h"
 
-// The bytes of a logon as the host sends them: RELEASE, then the string.
-inline std::vector<uint8_t> LogonBytes() {
-    std::vector<uint8_t> bytes(1 + kLogonString.size());
-    bytes[0] = kReleaseCommand;
-    std::copy(kLogonString.begin(), kLogonString.end(), bytes.begin() + 1);
-    return bytes;
-}
-
 inline std::vector<uint8_t> ReplyBytes() {
     return std::vector<uint8_t>(kLogonReply.begin(), kLogonReply.end());
-}
-
-// How often the logon appears in the bytes.
-inline int CountLogons(const std::vector<uint8_t>& bytes) {
-    const std::vector<uint8_t> logon = LogonBytes();
-    int count = 0;
-    for (auto at = bytes.begin();
-         (at = std::search(at, bytes.end(), logon.begin(), logon.end())) != bytes.end();
-         at += static_cast<std::ptrdiff_t>(logon.size()))
-        ++count;
-    return count;
 }
 
 // A port the link may own and close while the test still looks at the

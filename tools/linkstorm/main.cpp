@@ -59,17 +59,6 @@ bool Eventually(Condition condition, int ms) {
     return true;
 }
 
-int CountLogons(const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> logon{kReleaseCommand};
-    logon.insert(logon.end(), kLogonString.begin(), kLogonString.end());
-    int count = 0;
-    for (auto at = bytes.begin();
-         (at = std::search(at, bytes.end(), logon.begin(), logon.end())) != bytes.end();
-         at += static_cast<std::ptrdiff_t>(logon.size()))
-        ++count;
-    return count;
-}
-
 // The notices posted to this (the link's main) thread: link-lost messages
 // and any other.
 struct Notices {
